@@ -1,0 +1,39 @@
+#pragma once
+
+// How the calculator reads numbers from what the agent typed and writes the
+// amounts it shows. US convention: "." is the decimal point, "," groups
+// thousands.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace StateCalcs {
+
+// The "Standard" format: "," between thousands, at least one digit before the
+// point, exactly two decimals, rounded to the cent with a half going away
+// from zero. Below 1e13 the value is taken as it reads to 15 significant
+// digits, which clears the binary noise of the arithmetic (276.925 shows as
+// 276.93, not 276.92); from 1e13 up the exact value is used, so no cent is
+// lost. A value that is not finite has no such text: it comes back empty.
+std::string FormatStandard(double value);
+
+// A text in the "Standard" format if it reads as a number as a whole;
+// otherwise the text unchanged.
+std::string FormatStandard(std::string_view text);
+
+// The whole text as a number: optional blanks around; digits, with ","
+// allowed between digits of the integer part; at most one "."; at least one
+// digit; nothing else (no sign, no exponent, no currency sign). The value must
+// be finite. Anything else is not a number and gives nothing.
+std::optional<double> ParseNumber(std::string_view text);
+
+// The longest beginning of the text made of digits with at most one "." that
+// holds at least one digit, as a number; 0 when there is none. Never fails.
+double LeadingNumber(std::string_view text);
+
+// True when the text is nothing but digits with at most one "." and holds at
+// least one digit: no blanks, no grouping.
+bool IsPlainNumber(std::string_view text);
+
+} // namespace StateCalcs

@@ -1,0 +1,223 @@
+#include "toolkit/Form.h"
+
+#include "toolkit/Printing.h"
+#include "toolkit/Program.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace tk {
+namespace {
+
+std::vector<Form*>& AllForms()
+{
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+int g_messageBoxesShown = 0;
+
+} // namespace
+
+int MessageBoxesShown()
+{
+    return g_messageBoxesShown;
+}
+
+void Reactivate(QWidget* window)
+{
+    if (window && window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+Form::Form(const char* name, const std::string& caption, int widthTwips, int heightTwips,
+           const FontSpec& font, const Frame& frame)
+    : QWidget(nullptr), m_frame(frame)
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(QString::fromStdString(caption));
+    setFont(MakeFont(font));
+    setAutoFillBackground(true);
+    setFixedSize(ToPixels(widthTwips), ToPixels(heightTwips));
+
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                            | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (frame.minimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+
+    AllForms().push_back(this);
+}
+
+Form::~Form()
+{
+    auto& forms = AllForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+void Form::Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_focusGiven = false;
+    Form_Load();
+}
+
+void Form::Show(Modality modality)
+{
+    Load();
+    if (modality == Modality::Modeless) {
+        PlaceOnScreen();
+        show();
+        ActivateAndFocus();
+        return;
+    }
+
+    // Whichever window the agent was working in gets the activation back.
+    QPointer<QWidget> opener = QApplication::activeWindow();
+    if (!opener) {
+        for (Form* form : LoadedForms())
+            if (form != this && form->isVisible())
+                opener = form;
+    }
+    setWindowModality(Qt::ApplicationModal);
+    PlaceOnScreen();
+    show();
+    ActivateAndFocus();
+
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    if (isVisible() && !Program::HasEnded())
+        loop.exec(QEventLoop::DialogExec);
+    m_modalLoop = nullptr;
+    if (isHidden())
+        setWindowModality(Qt::NonModal);
+    Reactivate(opener);
+}
+
+void Form::Hide()
+{
+    hide();
+    EndModalShowing();
+}
+
+void Form::Unload()
+{
+    if (!m_loaded)
+        return;
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    if (cancel != 0)
+        return;
+    m_loaded = false;
+    Hide();
+    // A hidden window never keeps the program running.
+    const auto forms = LoadedForms();
+    const bool anyShown
+        = std::any_of(forms.begin(), forms.end(), [](Form* form) { return form->isVisible(); });
+    if (!anyShown)
+        Program::End();
+}
+
+bool Form::PrintForm()
+{
+    return PrintWindowImage(this);
+}
+
+void Form::MsgBox(const std::string& prompt)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarnwell"),
+                    QString::fromStdString(prompt), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("MsgBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    ++g_messageBoxesShown;
+    box.exec();
+    Reactivate(this);
+}
+
+std::vector<Form*> Form::LoadedForms()
+{
+    std::vector<Form*> loaded;
+    for (Form* form : AllForms())
+        if (form->m_loaded)
+            loaded.push_back(form);
+    return loaded;
+}
+
+void Form::UnloadAllForEnd()
+{
+    for (Form* form : LoadedForms()) {
+        form->m_loaded = false;
+        form->Hide();
+    }
+}
+
+void Form::DestroyAll()
+{
+    while (!AllForms().empty())
+        delete AllForms().back();
+}
+
+void Form::SetTabOrder(std::initializer_list<QWidget*> controls)
+{
+    m_tabOrder.assign(controls.begin(), controls.end());
+    for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
+        QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // The close button of the title bar unloads the window; the toolkit
+    // hides it itself.
+    event->ignore();
+    Unload();
+}
+
+void Form::PlaceOnScreen()
+{
+    if (m_placed)
+        return;
+    m_placed = true;
+    QRect client(QPoint(0, 0), size());
+    if (m_frame.positionTwips) {
+        client.moveTopLeft(QPoint(ToPixels(m_frame.positionTwips->x()),
+                                  ToPixels(m_frame.positionTwips->y())));
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        client.moveCenter(screen->availableGeometry().center());
+    }
+    setGeometry(client);
+}
+
+void Form::ActivateAndFocus()
+{
+    raise();
+    activateWindow();
+    if (m_focusGiven)
+        return;
+    m_focusGiven = true;
+    for (QWidget* control : m_tabOrder) {
+        if (control->isVisibleTo(this) && control->isEnabled()
+            && control->focusPolicy() != Qt::NoFocus) {
+            control->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+void Form::EndModalShowing()
+{
+    if (m_modalLoop)
+        m_modalLoop->quit();
+}
+
+} // namespace tk

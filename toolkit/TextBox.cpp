@@ -1,0 +1,155 @@
+#include "toolkit/TextBox.h"
+
+#include "toolkit/Form.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QValidator>
+
+namespace tk {
+namespace {
+
+// Rejects an edit by the agent that would make the text longer than the
+// limit. Qt does not apply a validator to text set by the program, so
+// handlers can still write a longer text.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(const TextBox* box, QObject* parent) : QValidator(parent), m_box(box) {}
+
+    State validate(QString& input, int&) const override
+    {
+        const int limit = m_box->MaxLength();
+        return limit > 0 && input.size() > limit ? Invalid : Acceptable;
+    }
+
+private:
+    const TextBox* m_box;
+};
+
+} // namespace
+
+TextBox::TextBox(Form* form, const char* name, const Twips& place, const FontSpec& font)
+    : QLineEdit(form)
+{
+    setObjectName(QString::fromLatin1(name));
+    setGeometry(ToPixels(place));
+    setFont(MakeFont(font));
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setMaxLength(32767);
+    setValidator(new LengthLimit(this, this));
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+std::string TextBox::Text() const
+{
+    return text().toStdString();
+}
+
+void TextBox::SetText(const std::string& text)
+{
+    setText(QString::fromStdString(text));
+}
+
+void TextBox::SetMaxLength(int characters)
+{
+    m_maxLength = characters;
+}
+
+void TextBox::SetTabStop(bool tabStop)
+{
+    setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool TextBox::TabStop() const
+{
+    return (focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void TextBox::SetColours(const Rgb& text, const QColor& background)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, text.toColor());
+    p.setColor(QPalette::Base, background);
+    setPalette(p);
+}
+
+bool TextBox::TextFits() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    // QLineEdit keeps two pixels clear on either side of its text.
+    constexpr int kInnerMargin = 2;
+    const QRect area = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    const QFontMetrics metrics = fontMetrics();
+    return metrics.horizontalAdvance(text()) <= area.width() - 2 * kInnerMargin
+           && metrics.height() <= area.height();
+}
+
+void TextBox::ShrinkFontToFitText()
+{
+    ShrinkFontUntil(this, [this] { return TextFits(); });
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
+        PasteWithinLimit();
+        event->accept();
+        return;
+    }
+    const auto code = KeyAsciiOf(event);
+    if (!code || !KeyPress) {
+        if (code != kEnter)
+            QLineEdit::keyPressEvent(event);
+        return;
+    }
+    std::int16_t keyAscii = *code;
+    KeyPress(keyAscii);
+    event->accept();
+    if (keyAscii == 0 || keyAscii == kEnter)
+        return; // discarded, or <ENTER>, which a single line has no use for
+    if (keyAscii == *code)
+        QLineEdit::keyPressEvent(event);
+    else if (!isReadOnly())
+        insert(QString(QChar(static_cast<char16_t>(keyAscii))));
+}
+
+void TextBox::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::MouseFocusReason:
+    case Qt::OtherFocusReason:
+    case Qt::ShortcutFocusReason:
+        break;
+    default:
+        return; // the activation went elsewhere, or a menu opened
+    }
+    QWidget* next = QApplication::focusWidget();
+    if (!next || next == this || !LostFocus)
+        return;
+    const int messagesBefore = MessageBoxesShown();
+    LostFocus();
+    if (event->reason() == Qt::MouseFocusReason && MessageBoxesShown() != messagesBefore)
+        NoteClickInterruptedByMessage(next);
+}
+
+void TextBox::PasteWithinLimit()
+{
+    QString pasted = QApplication::clipboard()->text();
+    pasted.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
+    if (m_maxLength > 0) {
+        const int room = m_maxLength - (static_cast<int>(text().size())
+                                        - static_cast<int>(selectedText().size()));
+        pasted.truncate(std::max(room, 0));
+    }
+    insert(pasted);
+}
+
+} // namespace tk
