@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -35,6 +36,9 @@ void Reactivate(QWidget* window)
     if (window && window->isVisible()) {
         window->raise();
         window->activateWindow();
+        // At once, not when the window system gets round to it, so that a
+        // handler's next move of the focus is a real move between controls.
+        QApplication::setActiveWindow(window);
     }
 }
 
@@ -46,6 +50,9 @@ Form::Form(const char* name, const std::string& caption, int widthTwips, int hei
     setWindowTitle(QString::fromStdString(caption));
     setFont(MakeFont(font));
     setAutoFillBackground(true);
+    // The agent works from the keyboard: the control with the focus is
+    // always marked, not only after the Tab key was used.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     setFixedSize(ToPixels(widthTwips), ToPixels(heightTwips));
 
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -140,6 +147,7 @@ void Form::MsgBox(const std::string& prompt)
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     ++g_messageBoxesShown;
     box.exec();
     Reactivate(this);
@@ -200,8 +208,7 @@ void Form::PlaceOnScreen()
 
 void Form::ActivateAndFocus()
 {
-    raise();
-    activateWindow();
+    Reactivate(this);
     if (m_focusGiven)
         return;
     m_focusGiven = true;

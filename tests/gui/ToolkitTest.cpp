@@ -1,0 +1,278 @@
+// What the windows rely on from the toolkit, checked on real widgets.
+
+#include "tests/gui/WindowDriver.h"
+
+#include "toolkit/CommandButton.h"
+#include "toolkit/Form.h"
+#include "toolkit/Label.h"
+#include "toolkit/ListBox.h"
+#include "toolkit/Program.h"
+#include "toolkit/TextBox.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <vector>
+
+namespace {
+
+// A small window with one control of each kind, recording every event.
+class Bench : public tk::Form {
+public:
+    Bench() : tk::Form("Bench", "Bench", 6000, 3000, {}, {})
+    {
+        first = new tk::TextBox(this, "first", {150, 150, 1500, 300}, {});
+        second = new tk::TextBox(this, "second", {150, 600, 1500, 300}, {});
+        skipped = new tk::TextBox(this, "skipped", {150, 1050, 1500, 300}, {});
+        skipped->SetTabStop(false);
+        limited = new tk::TextBox(this, "limited", {150, 1500, 1500, 300}, {});
+        limited->SetMaxLength(25);
+        list = new tk::ListBox(this, "list", {2000, 150, 1500, 1200}, {});
+        button = new tk::CommandButton(this, "button", "Go", {4000, 150, 1200, 450}, {});
+        other = new tk::CommandButton(this, "other", "Other", {4000, 750, 1200, 450}, {});
+        SetTabOrder({first, second, skipped, limited, list, button, other});
+
+        first->KeyPress = [this](std::int16_t& key) {
+            events.push_back("first.KeyPress " + std::to_string(key));
+            if (key == 'x')
+                key = 0;
+            if (key == 13 && first->Text() == "warn") {
+                MsgBox("warned");
+                second->SetFocus();
+            }
+        };
+        first->LostFocus = [this] {
+            events.push_back("first.LostFocus");
+            if (first->Text() == "bad") {
+                MsgBox("bad text");
+                first->SetFocus();
+            }
+        };
+        list->Click = [this] { events.push_back("list.Click " + std::to_string(list->ListIndex())); };
+        button->Click = [this] { events.push_back("button.Click"); };
+        other->Click = [this] { events.push_back("other.Click"); };
+    }
+
+    void Form_Load() override
+    {
+        for (const char* line : {"one", "two", "three"})
+            list->AddItem(line);
+        events.push_back("Load");
+    }
+
+    void Form_Unload(std::int16_t& Cancel) override
+    {
+        events.push_back("Unload");
+        Cancel = keepOpen ? 1 : 0;
+    }
+
+    tk::TextBox* first;
+    tk::TextBox* second;
+    tk::TextBox* skipped;
+    tk::TextBox* limited;
+    tk::ListBox* list;
+    tk::CommandButton* button;
+    tk::CommandButton* other;
+    std::vector<std::string> events;
+    bool keepOpen = false;
+};
+
+class ToolkitTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        bench = new Bench;
+        ShowAndWait(bench);
+        agent = std::make_unique<Agent>(bench);
+        bench->events.clear();
+    }
+
+    int Count(const std::string& event) const
+    {
+        return static_cast<int>(std::count(bench->events.begin(), bench->events.end(), event));
+    }
+
+    Bench* bench = nullptr;
+    std::unique_ptr<Agent> agent;
+};
+
+TEST_F(ToolkitTest, FirstShowFocusesLowestTabIndexAndLoadsBeforeShowing)
+{
+    EXPECT_EQ(agent->Focus(), "first");
+    EXPECT_EQ(bench->list->count(), 3);
+}
+
+TEST_F(ToolkitTest, KeyPressSeesCharactersEnterAndBackspaceOnly)
+{
+    agent->Type("a1.");
+    agent->Press(Qt::Key_Backspace);
+    agent->Press(Qt::Key_Left);
+    agent->Press(Qt::Key_Delete);
+    agent->Press(Qt::Key_Escape);
+    agent->Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(bench->events, (std::vector<std::string>{"first.KeyPress 97", "first.KeyPress 49",
+                                                       "first.KeyPress 46", "first.KeyPress 8"}));
+    EXPECT_EQ(bench->first->Text(), "a");
+}
+
+TEST_F(ToolkitTest, DiscardedKeyNeverReachesTheText)
+{
+    agent->Type("axb");
+    EXPECT_EQ(bench->first->Text(), "ab");
+}
+
+TEST_F(ToolkitTest, TabMovesFocusWithoutKeyPressAndRaisesLostFocus)
+{
+    agent->Tab();
+    EXPECT_EQ(agent->Focus(), "second");
+    EXPECT_EQ(bench->events, (std::vector<std::string>{"first.LostFocus"}));
+}
+
+TEST_F(ToolkitTest, ClickElsewhereRaisesLostFocus)
+{
+    agent->Click("second");
+    EXPECT_EQ(agent->Focus(), "second");
+    EXPECT_EQ(Count("first.LostFocus"), 1);
+}
+
+TEST_F(ToolkitTest, MessageBoxFromKeyHandlerRaisesNoLostFocus)
+{
+    agent->Type("warn");
+    agent->Enter();
+    EXPECT_EQ(modals.Texts(), QStringList{"warned"});
+    // The handler's own move to the next field is the only loss of focus.
+    EXPECT_EQ(Count("first.LostFocus"), 1);
+    EXPECT_EQ(bench->events.back(), "first.LostFocus");
+}
+
+TEST_F(ToolkitTest, AfterMessageTheWindowIsActiveWithFocusWhereHandlerPutIt)
+{
+    agent->Type("warn");
+    agent->Enter();
+    EXPECT_EQ(QApplication::activeWindow(), bench);
+    EXPECT_EQ(QApplication::focusWidget(), bench->second);
+}
+
+TEST_F(ToolkitTest, MessageBoxIsPlainWithProgramCaption)
+{
+    agent->Type("warn");
+    agent->Enter();
+    ASSERT_EQ(modals.Messages().size(), 1u);
+    EXPECT_EQ(modals.Messages()[0].caption, "Tarnwell");
+    EXPECT_TRUE(modals.Messages()[0].plain);
+}
+
+TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
+{
+    agent->Type("bad");
+    agent->Click("button");
+    EXPECT_EQ(modals.Texts(), QStringList{"bad text"});
+    EXPECT_EQ(Count("button.Click"), 1);
+    const auto message = std::find(bench->events.begin(), bench->events.end(), "first.LostFocus");
+    const auto click = std::find(bench->events.begin(), bench->events.end(), "button.Click");
+    EXPECT_LT(message, click);
+    EXPECT_FALSE(bench->button->isDown());
+    EXPECT_EQ(agent->Focus(), "first");
+}
+
+TEST_F(ToolkitTest, ReturnClicksFocusedButtonOnItsPress)
+{
+    agent->Click("button");
+    bench->events.clear();
+    QTest::keyPress(bench->button, Qt::Key_Return);
+    EXPECT_EQ(bench->events, (std::vector<std::string>{"button.Click"}));
+    QTest::keyRelease(bench->button, Qt::Key_Return);
+    EXPECT_EQ(Count("button.Click"), 1);
+    agent->Press(Qt::Key_Space);
+    EXPECT_EQ(Count("button.Click"), 2);
+}
+
+TEST_F(ToolkitTest, ReturnReleasedOverNewlyFocusedButtonDoesNotClickIt)
+{
+    bench->first->KeyPress = [this](std::int16_t& key) {
+        if (key == 13)
+            bench->button->SetFocus();
+    };
+    agent->Enter(); // pressed in the text box, released on the button
+    EXPECT_EQ(agent->Focus(), "button");
+    EXPECT_EQ(Count("button.Click"), 0);
+}
+
+TEST_F(ToolkitTest, ListClickOnArrowsMouseAndEveryAssignment)
+{
+    bench->list->SetListIndex(0);
+    bench->list->SetListIndex(0); // the same index again
+    agent->ClickLine("list", 0);  // the line already highlighted: no change
+    agent->Press(Qt::Key_Down);
+    agent->ClickLine("list", 2);
+    agent->ClickLine("list", 2);
+    EXPECT_EQ(bench->events, (std::vector<std::string>{"list.Click 0", "list.Click 0", "first.LostFocus",
+                                                       "list.Click 1", "list.Click 2"}));
+}
+
+TEST_F(ToolkitTest, LockedBoxStillRaisesKeyPressButKeepsItsText)
+{
+    bench->first->SetText("kept");
+    bench->first->SetLocked(true);
+    agent->Type("9");
+    EXPECT_EQ(Count("first.KeyPress 57"), 1);
+    EXPECT_EQ(bench->first->Text(), "kept");
+}
+
+TEST_F(ToolkitTest, TabSkipsBoxThatIsNoTabStopButClickFocusesIt)
+{
+    agent->Tab();
+    agent->Tab();
+    EXPECT_EQ(agent->Focus(), "limited");
+    agent->Click("skipped");
+    EXPECT_EQ(agent->Focus(), "skipped");
+}
+
+TEST_F(ToolkitTest, MaxLengthLimitsTypingAndPastingButNotTheProgram)
+{
+    agent->Click("limited");
+    const std::string thirty(30, '7');
+    agent->Type(thirty);
+    EXPECT_EQ(bench->limited->Text(), std::string(25, '7'));
+    bench->limited->SetText("");
+    agent->Paste(QString(30, QLatin1Char('5')));
+    EXPECT_EQ(bench->limited->Text(), std::string(25, '5'));
+    bench->limited->SetText(thirty);
+    EXPECT_EQ(bench->limited->Text(), thirty);
+}
+
+TEST_F(ToolkitTest, ControlsArePlacedInTwips)
+{
+    EXPECT_EQ(bench->first->geometry(), QRect(10, 10, 100, 20));
+    EXPECT_EQ(bench->size(), QSize(400, 200));
+    EXPECT_EQ(tk::ToPixels(tk::Twips{3270, 7020, 1455, 375}), QRect(218, 468, 97, 25));
+}
+
+TEST_F(ToolkitTest, UnloadCanBeCancelledAndUnloadingTheLastWindowEndsTheProgram)
+{
+    bench->keepOpen = true;
+    bench->close();
+    EXPECT_TRUE(bench->isVisible());
+    EXPECT_FALSE(tk::Program::HasEnded());
+    bench->keepOpen = false;
+    bench->close();
+    EXPECT_FALSE(bench->isVisible());
+    EXPECT_TRUE(tk::Program::HasEnded());
+    EXPECT_EQ(Count("Unload"), 2);
+}
+
+TEST_F(ToolkitTest, ModalShowingReturnsWhenTheWindowIsHidden)
+{
+    auto* dialog = new Bench;
+    modals.OnModalWindow([dialog](QWidget* modal) {
+        EXPECT_EQ(modal, dialog);
+        dialog->Hide();
+    });
+    dialog->Show(tk::Form::Modality::Modal);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialog->IsLoaded());
+    EXPECT_FALSE(tk::Program::HasEnded());
+}
+
+} // namespace
