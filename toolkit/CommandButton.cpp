@@ -129,6 +129,14 @@ void CommandButton::mousePressEvent(QMouseEvent* event)
     QPushButton::mousePressEvent(event);
 }
 
+void CommandButton::focusInEvent(QFocusEvent* event)
+{
+    // The agent works from the keyboard: the button that <ENTER> will press
+    // is always marked, not only after the Tab key was used.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    QPushButton::focusInEvent(event);
+}
+
 void CommandButton::RaiseClick()
 {
     if (Click && isEnabled())

@@ -50,9 +50,6 @@ Form::Form(const char* name, const std::string& caption, int widthTwips, int hei
     setWindowTitle(QString::fromStdString(caption));
     setFont(MakeFont(font));
     setAutoFillBackground(true);
-    // The agent works from the keyboard: the control with the focus is
-    // always marked, not only after the Tab key was used.
-    setAttribute(Qt::WA_KeyboardFocusChange);
     setFixedSize(ToPixels(widthTwips), ToPixels(heightTwips));
 
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
