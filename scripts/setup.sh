@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make
     qt6-base-dev libgl-dev
-    libgtest-dev
+    libgtest-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth
 )

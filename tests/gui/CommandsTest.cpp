@@ -67,7 +67,8 @@ TEST_F(ContinueTest, ScheduleEntryTotalGoesToClipboardAndFieldsClear)
     EXPECT_EQ(agent->Text("txtRemit"), "130.00");
 }
 
-TEST_F(ContinueTest, TwoAmountEntryKeepsItsSecondFieldReady)
+// After Continue the selected entry asks for its amounts as on selection.
+TEST_F(ContinueTest, AmountFieldsStayLabelledForTheSelectedEntry)
 {
     Calculate(k901, "250000", "100000");
     agent->Enter();
@@ -78,16 +79,12 @@ TEST_F(ContinueTest, TwoAmountEntryKeepsItsSecondFieldReady)
     ArrowTo(k402);
     agent->Click("cmdContinue");
     EXPECT_EQ(agent->Text("lbl2"), "Owners Policy Liability");
-    EXPECT_TRUE(agent->Shown("txt2"));
-}
-
-TEST_F(ContinueTest, EndorsedChargeKeepsItsCaption)
-{
     Calculate(k520, "7500");
     agent->Enter();
     EXPECT_EQ(Clipboard(), "750.00");
     EXPECT_EQ(agent->Text("lbl1"), "Charge for Endorsed Policy");
     EXPECT_FALSE(agent->Shown("txt2"));
+    EXPECT_FALSE(agent->Shown("lbl2"));
 }
 
 struct FixedCase {
@@ -152,24 +149,31 @@ TEST_F(ContinueTest, ClipboardFailureIsReportedAndTheResetStillHappens)
 
 // ---- Printing ---------------------------------------------------------------------
 
+// Stands a PDF file in for the printer; returns the file's path.
+QString PrintToPdf(const QTemporaryDir& dir)
+{
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    tk::SetPrinterFactory([pdf] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    });
+    return pdf;
+}
+
+QByteArray Printed(const QString& pdf)
+{
+    QFile file(pdf);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 class PrintTest : public RatesTest {
 protected:
-    void PrintToPdf()
+    void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        pdf = dir.filePath(QStringLiteral("page.pdf"));
-        tk::SetPrinterFactory([this] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
-    }
-
-    QByteArray Printed() const
-    {
-        QFile file(pdf);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        RatesTest::SetUp();
+        pdf = PrintToPdf(dir);
     }
 
     QTemporaryDir dir;
@@ -178,12 +182,11 @@ protected:
 
 TEST_F(PrintTest, PrintFormPutsTheWindowImageOnAPageAndChangesNothing)
 {
-    PrintToPdf();
     EnterSplit("15");
     ArrowTo(k525);
     const QString before = agent->Text("txtRemit");
     agent->Click("cmdPrintForm");
-    const QByteArray page = Printed();
+    const QByteArray page = Printed(pdf);
     EXPECT_TRUE(page.startsWith("%PDF"));
     EXPECT_TRUE(page.contains("/Subtype /Image"));
     EXPECT_EQ(agent->Text("txtRemit"), before);
@@ -195,10 +198,9 @@ TEST_F(PrintTest, PrintFormPutsTheWindowImageOnAPageAndChangesNothing)
 
 TEST_F(PrintTest, PrintFormWorksBeforeTheSplitIsEntered)
 {
-    PrintToPdf();
     agent->Type("15");
     agent->Click("cmdPrintForm"); // the split is checked on the way out
-    EXPECT_TRUE(Printed().startsWith("%PDF"));
+    EXPECT_TRUE(Printed(pdf).startsWith("%PDF"));
     EXPECT_EQ(agent->Text("txtSplit"), "15.00");
 }
 
@@ -212,7 +214,7 @@ TEST_F(PrintTest, NoPrinterGivesTheMessageAndTheProgramGoesOn)
     EXPECT_TRUE(rates->isVisible());
 }
 
-TEST_F(PrintTest, WithoutAnyInstalledPrinterTheSystemPathReportsIt)
+TEST_F(RatesTest, WithoutAnyInstalledPrinterPrintFormSaysSo)
 {
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "this machine has a printer installed";
@@ -250,6 +252,13 @@ TEST_F(InstructionsTest, OpenModallyAndCloseBackToWhereTheAgentWas)
         wasModal = QApplication::activeModalWidget() == &inst
                    && inst.windowModality() == Qt::ApplicationModal;
         EXPECT_EQ(inst.focusWidget()->objectName(), "cmdClose");
+        // Keys and clicks that the window system delivers to the rate window
+        // are refused while the instructions are up.
+        QTest::keyClick(rates->windowHandle(), Qt::Key_Down);
+        const QPoint exit = agent->Control("cmdExit")->geometry().center();
+        QTest::mouseClick(rates->windowHandle(), Qt::LeftButton, Qt::NoModifier, exit);
+        EXPECT_EQ(agent->Text("List1").left(3), "525");
+        EXPECT_TRUE(rates->isVisible());
         Agent(&inst).Click("cmdClose");
     });
     EXPECT_TRUE(wasModal);
@@ -282,13 +291,7 @@ TEST_F(InstructionsTest, TheSameWindowServesEveryOpening)
 TEST_F(InstructionsTest, PrintLeavesTheInstructionsShownAndUnchanged)
 {
     QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("instructions.pdf"));
-    tk::SetPrinterFactory([pdf] {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(pdf);
-        return printer;
-    });
+    const QString pdf = PrintToPdf(dir);
     bool shownAfterPrint = false;
     OpenInstructions([&](frmInst& inst) {
         Agent(&inst).Click("cmdPrint");
@@ -296,9 +299,7 @@ TEST_F(InstructionsTest, PrintLeavesTheInstructionsShownAndUnchanged)
         Agent(&inst).Click("cmdClose");
     });
     EXPECT_TRUE(shownAfterPrint);
-    QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("/Subtype /Image"));
+    EXPECT_TRUE(Printed(pdf).contains("/Subtype /Image"));
 }
 
 TEST_F(InstructionsTest, ExitAfterInstructionsEndsEverything)

@@ -17,6 +17,12 @@
 
 class QTimer;
 
+// Test failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Watches for modal windows while alive: message boxes are recorded and
 // closed by a click on OK; another modal window is handed to a test's action.
 class ModalWatcher {
