@@ -19,14 +19,14 @@ QRect ToPixels(const Twips& t)
     return QRect(left, top, right - left, bottom - top);
 }
 
-QFont MakeFont(const FontSpec& spec)
+QFont MakeFont(const FontSpec& face)
 {
-    const bool serif = std::strcmp(spec.family, "Garamond") == 0;
+    const bool serif = std::strcmp(face.family, "Garamond") == 0;
     QFont font(serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans"));
     font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
-    font.setPixelSize(static_cast<int>(std::lround(spec.points * 96.0 / 72.0)));
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    font.setPixelSize(static_cast<int>(std::lround(face.points * 96.0 / 72.0)));
+    font.setBold(face.bold);
+    font.setUnderline(face.underline);
     return font;
 }
 

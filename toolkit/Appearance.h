@@ -38,7 +38,7 @@ struct FontSpec {
 // become Liberation Sans, "Garamond" Liberation Serif. The size is set in
 // pixels as it was on a 96-dpi screen, so that text keeps its proportion to
 // the controls whatever the screen reports.
-QFont MakeFont(const FontSpec& spec);
+QFont MakeFont(const FontSpec& face);
 
 struct Rgb {
     int red;
