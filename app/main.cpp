@@ -10,7 +10,7 @@
 
 namespace {
 
-bool HasDisplay()
+[[maybe_unused]] bool HasDisplay()
 {
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
@@ -24,13 +24,19 @@ bool HasDisplay()
 
 int main(int argc, char* argv[])
 {
+#ifdef Q_OS_LINUX
+    // Without a display Qt would abort; say so plainly instead.
     if (!HasDisplay()) {
         std::fputs("tarnwell: no display to open the window on (start it from a desktop "
                    "session, or under xvfb-run)\n",
                    stderr);
         return 1;
     }
-    QApplication app(argc, argv);
+#endif
+    // The calculator takes no command line; Qt is not handed one either.
+    int qtArgc = argc > 0 ? 1 : 0;
+    char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    QApplication app(qtArgc, qtArgv);
     tk::Program::Begin();
     Main();
     const int code = tk::Program::Run();

@@ -118,7 +118,8 @@ void CommandButton::keyReleaseEvent(QKeyEvent* event)
 
 void CommandButton::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && TakeClickInterruptedByMessage(this)) {
+    const bool interrupted = TakeClickInterruptedByMessage(this);
+    if (interrupted && event->button() == Qt::LeftButton) {
         // The press gave this button the focus, a text box's check on losing
         // it showed a message, and the release went to the message box: the
         // click goes ahead now, without leaving the button drawn down.

@@ -16,6 +16,8 @@ namespace tk {
 inline constexpr std::int16_t kEnter = 13;
 inline constexpr std::int16_t kBackspace = 8;
 
+// The code of the first character a key types; a key that types several
+// characters at once (a dead key's composition) is dealt with by the control.
 std::optional<std::int16_t> KeyAsciiOf(const QKeyEvent* event);
 
 using KeyPressHandler = std::function<void(std::int16_t& KeyAscii)>;

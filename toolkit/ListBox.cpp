@@ -48,6 +48,10 @@ void ListBox::SetListIndex(int index)
 void ListBox::keyPressEvent(QKeyEvent* event)
 {
     const auto code = KeyAsciiOf(event);
+    if (code == kEnter && event->isAutoRepeat()) {
+        event->accept(); // a held <ENTER> moves the agent on once
+        return;
+    }
     if (code && KeyPress) {
         std::int16_t keyAscii = *code;
         KeyPress(keyAscii);

@@ -10,6 +10,7 @@
 #include "toolkit/TextBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 
 #include <vector>
@@ -105,9 +106,15 @@ TEST_F(ToolkitTest, KeyPressSeesCharactersEnterAndBackspaceOnlyAndCanDiscard)
     for (const int key : {Qt::Key_Left, Qt::Key_Delete, Qt::Key_Escape})
         agent->Press(key);
     agent->Press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(bench->first, 'x', Qt::AltModifier); // Alt and AltGr characters are keys too
+    QTest::keyClick(bench->first, Qt::Key_Return, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::KeyAction::Press, bench->first, Qt::Key_Return, '\r', Qt::NoModifier);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(bench->first, &held); // a held <ENTER> counts once
     EXPECT_EQ(bench->events, (std::vector<std::string>{"first.KeyPress 97", "first.KeyPress 120",
                                                        "first.KeyPress 49", "first.KeyPress 46",
-                                                       "first.KeyPress 8"}));
+                                                       "first.KeyPress 8", "first.KeyPress 120",
+                                                       "first.KeyPress 13", "first.KeyPress 13"}));
     EXPECT_EQ(bench->first->Text(), "a");
 }
 
@@ -148,6 +155,14 @@ TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
     EXPECT_LT(message, click);
     EXPECT_FALSE(bench->button->isDown());
     EXPECT_EQ(agent->Focus(), "first");
+    // A right button press that sets off the message clicks nothing, then or later.
+    QTest::mouseClick(bench->other, Qt::RightButton);
+    EXPECT_EQ(modals.Texts().size(), 2);
+    bench->first->SetText("fine");
+    QTest::mousePress(bench->other, Qt::LeftButton);
+    EXPECT_EQ(Count("other.Click"), 0);
+    QTest::mouseRelease(bench->other, Qt::LeftButton);
+    EXPECT_EQ(Count("other.Click"), 1);
 }
 
 TEST_F(ToolkitTest, ReturnClicksFocusedButtonOnItsPress)
