@@ -38,7 +38,6 @@ public:
 
     QStringList Texts() const;
     const std::vector<Message>& Messages() const { return m_messages; }
-    void Clear() { m_messages.clear(); }
 
     // Run once when a modal window that is not a message box is up.
     void OnModalWindow(std::function<void(QWidget*)> action) { m_onWindow = std::move(action); }
