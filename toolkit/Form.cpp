@@ -79,24 +79,19 @@ void Form::Load()
 void Form::Show(Modality modality)
 {
     Load();
-    if (modality == Modality::Modeless) {
-        PlaceOnScreen();
-        show();
-        ActivateAndFocus();
-        return;
-    }
-
+    const bool modal = modality == Modality::Modal;
     // Whichever window the agent was working in gets the activation back.
     QPointer<QWidget> opener = QApplication::activeWindow();
-    if (!opener) {
-        for (Form* form : LoadedForms())
-            if (form != this && form->isVisible())
-                opener = form;
-    }
-    setWindowModality(Qt::ApplicationModal);
+    for (Form* form : LoadedForms())
+        if (!opener && form != this && form->isVisible())
+            opener = form;
+    if (modal)
+        setWindowModality(Qt::ApplicationModal);
     PlaceOnScreen();
     show();
     ActivateAndFocus();
+    if (!modal)
+        return;
 
     QEventLoop loop;
     m_modalLoop = &loop;

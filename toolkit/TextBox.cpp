@@ -108,36 +108,28 @@ void TextBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
-    // A held <ENTER> would run the handler over and over, message boxes
-    // included; the agent presses it once per step.
-    if (*code == kEnter && event->isAutoRepeat())
-        return;
-    // Each character the key types goes through the handler on its own, and
-    // only those it keeps reach the text.
-    const QString typed = *code == kBackspace || *code == kEnter ? QString() : event->text();
-    if (typed.size() > 1) {
-        QString kept;
-        for (const QChar c : typed) {
-            std::int16_t keyAscii = static_cast<std::int16_t>(c.unicode());
-            KeyPress(keyAscii);
-            if (keyAscii != 0)
-                kept += QChar(static_cast<char16_t>(keyAscii));
-        }
-        if (!isReadOnly())
-            insert(kept);
-        return;
-    }
-    std::int16_t keyAscii = *code;
-    KeyPress(keyAscii);
-    if (keyAscii == 0 || keyAscii == kEnter)
-        return; // discarded, or <ENTER>, which a single line has no use for
-    if (*code == kBackspace) {
+    if (*code == kEnter || *code == kBackspace) {
+        // A held <ENTER> would run the handler over and over, message boxes
+        // included; the agent presses it once per step.
+        if (*code == kEnter && event->isAutoRepeat())
+            return;
+        std::int16_t keyAscii = *code;
+        KeyPress(keyAscii);
         if (keyAscii == kBackspace)
             QLineEdit::keyPressEvent(event);
         return;
     }
-    if (!isReadOnly() && keyAscii != kBackspace)
-        insert(keyAscii == *code ? typed : QString(QChar(static_cast<char16_t>(keyAscii))));
+    // Each character the key types goes through the handler on its own, and
+    // only those it keeps reach the text.
+    QString kept;
+    for (const QChar c : event->text()) {
+        std::int16_t keyAscii = static_cast<std::int16_t>(c.unicode());
+        KeyPress(keyAscii);
+        if (keyAscii != 0 && keyAscii != kEnter && keyAscii != kBackspace)
+            kept += QChar(static_cast<char16_t>(keyAscii));
+    }
+    if (!kept.isEmpty() && !isReadOnly())
+        insert(kept);
 }
 
 void TextBox::focusOutEvent(QFocusEvent* event)

