@@ -5,54 +5,33 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace StateCalcs {
 namespace {
 
-// "," between thousands, two decimals, a half cent going up; below 1e13 the
-// value as it reads to 15 digits, from 1e13 up the exact value.
-struct FormatRow {
-    double value;
-    const char* text;
-};
-
-const FormatRow kFormats[] = {
-    {0, "0.00"}, {12.5, "12.50"}, {1'000, "1,000.00"}, {1'234'567.891, "1,234,567.89"},
-    {276.925, "276.93"}, {1.005, "1.01"}, {0.125, "0.13"}, {4.375, "4.38"}, {55.385, "55.39"},
-    {0.1 + 0.2, "0.30"}, {999.995, "1,000.00"}, {12'345'678'901'234.56, "12,345,678,901,234.56"},
-    {1e20, "100,000,000,000,000,000,000.00"}, {std::numeric_limits<double>::infinity(), ""},
-    {std::numeric_limits<double>::quiet_NaN(), ""},
-};
-
-class FormatAmount : public ::testing::TestWithParam<FormatRow> {};
-
-TEST_P(FormatAmount, ShowsTwoDecimalsWithThousandsSeparators)
+// "," between thousands, two decimals, a half cent going up; below 1e13 the value as it
+// reads to 15 digits, from 1e13 up the exact value; nothing when not finite.
+TEST(FormatStandard, ShowsTwoDecimalsWithThousandsSeparators)
 {
-    EXPECT_EQ(FormatStandard(GetParam().value), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, FormatAmount, ::testing::ValuesIn(kFormats));
-
-// A typed text is shown in the "Standard" format if it is a number, else as typed.
-TEST(FormatTypedText, RewritesNumbersAndKeepsOtherText)
-{
-    const std::pair<const char*, const char*> texts[] = {
-        {"15", "15.00"}, {"250000", "250,000.00"}, {"50000.005", "50,000.01"},
-        {"1,000.00", "1,000.00"}, {"N/A", "N/A"}, {"12..", "12.."}, {".", "."}};
-    for (const auto& [text, shown] : texts)
-        EXPECT_EQ(FormatStandard(std::string_view(text)), shown) << text;
+    for (const auto& [value, text] :
+         {std::pair{0.0, "0.00"}, {1'234'567.891, "1,234,567.89"}, {276.925, "276.93"},
+          {1.005, "1.01"}, {0.125, "0.13"}, {4.375, "4.38"}, {55.385, "55.39"}, {0.1 + 0.2, "0.30"},
+          {999.995, "1,000.00"}, {12'345'678'901'234.56, "12,345,678,901,234.56"},
+          {1e20, "100,000,000,000,000,000,000.00"}, {std::numeric_limits<double>::infinity(), ""},
+          {std::numeric_limits<double>::quiet_NaN(), ""}})
+        EXPECT_EQ(FormatStandard(value), text) << value;
+    // A typed text is rewritten only if it reads as a number.
+    for (const auto& [text, shown] : {std::pair{" 7 ", "7.00"}, {"1,000.5", "1,000.50"},
+                                      {"N/A", "N/A"}, {"12..", "12.."}, {".", "."}})
+        EXPECT_EQ(FormatStandard(std::string_view(text)), shown) << '"' << text << '"';
 }
 
 // Each text as the three readers take it: ParseNumber (the whole text, blanks
 // around, "," between integer digits, no sign, exponent or symbol; finite),
 // LeadingNumber (the longest number at the start, else 0) and IsPlainNumber.
-struct ReadRow {
-    std::string text;
-    std::optional<double> whole;
-    double leading;
-    bool plain;
-};
+using ReadRow = std::tuple<std::string, std::optional<double>, double, bool>;
 
 const std::string kZeros(400, '0');
 
@@ -70,17 +49,14 @@ const ReadRow kReads[] = {
     {"0." + kZeros + "1", 0.0, 0, true}, {"1" + kZeros, {}, 0, true}, // too large for a double
 };
 
-class ReadText : public ::testing::TestWithParam<ReadRow> {};
-
-TEST_P(ReadText, ReadsAsParseLeadingAndPlainNumber)
+TEST(ReadText, ReadsAsParseLeadingAndPlainNumber)
 {
-    const ReadRow& row = GetParam();
-    EXPECT_EQ(ParseNumber(row.text), row.whole) << '"' << row.text << '"';
-    EXPECT_EQ(LeadingNumber(row.text), row.leading) << '"' << row.text << '"';
-    EXPECT_EQ(IsPlainNumber(row.text), row.plain) << '"' << row.text << '"';
+    for (const auto& [text, whole, leading, plain] : kReads) {
+        EXPECT_EQ(ParseNumber(text), whole) << '"' << text << '"';
+        EXPECT_EQ(LeadingNumber(text), leading) << '"' << text << '"';
+        EXPECT_EQ(IsPlainNumber(text), plain) << '"' << text << '"';
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, ReadText, ::testing::ValuesIn(kReads));
 
 } // namespace
 } // namespace StateCalcs

@@ -10,9 +10,7 @@ namespace {
 // A liability as typed, the whole thousands it is priced on, and the owner's
 // and loan premiums. Every tier boundary of both schedules (100,000; 500,000;
 // 5, 10 and 15 million) is priced on the boundary and a dollar above it.
-struct ScheduleRow {
-    double typed, rounded, owners, loan;
-};
+struct ScheduleRow { double typed, rounded, owners, loan; };
 
 const ScheduleRow kScheduleRows[] = {
     {0, 0, 0, 0}, {0.009, 0, 0, 0}, {0.01, 1'000, 3.50, 2.50}, {999, 1'000, 3.50, 2.50},
@@ -27,18 +25,15 @@ const ScheduleRow kScheduleRows[] = {
     {20'000'000, 20'000'000, 32'650.00, 26'450.00},
 };
 
-class ScheduleTable : public ::testing::TestWithParam<ScheduleRow> {};
-
-TEST_P(ScheduleTable, RoundsToThousandsAndPricesBothSchedules)
+TEST(Schedules, RoundToThousandsAndPriceBothSchedules)
 {
-    const auto [typed, rounded, owners, loan] = GetParam();
-    SCOPED_TRACE(std::to_string(typed));
-    EXPECT_EQ(RoundUpToThousand(typed), rounded);
-    EXPECT_NEAR(OwnersPremium(typed), owners, 1e-9);
-    EXPECT_NEAR(LoanPremium(typed), loan, 1e-9);
+    for (const auto& [typed, rounded, owners, loan] : kScheduleRows) {
+        SCOPED_TRACE(std::to_string(typed));
+        EXPECT_EQ(RoundUpToThousand(typed), rounded);
+        EXPECT_NEAR(OwnersPremium(typed), owners, 1e-9);
+        EXPECT_NEAR(LoanPremium(typed), loan, 1e-9);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Liabilities, ScheduleTable, ::testing::ValuesIn(kScheduleRows));
 
 } // namespace
 } // namespace StateCalcs
