@@ -21,13 +21,13 @@ std::string RateCodeOf(std::string_view line);
 
 // What selecting an entry of a code does and where its charge comes from.
 enum class EntryClass {
-    None,              // a code of no class (the empty code)
-    Schedule,          // one liability priced by a premium schedule
-    TwoAmount,         // liability plus a second liability (credit or simultaneous issue)
-    EndorsedCharge,    // a share of the charge for the endorsed policy
-    SplitFixedCharge,  // fixed charge, remitted at the agency's split
-    WholeFixedCharge,  // fixed charge, remitted whole
-    NoCharge,          // shows "No Charge", remits nothing
+    None,             // a code of no class (the empty code)
+    Schedule,         // one liability priced by a premium schedule
+    TwoAmount,        // liability plus a second liability (credit or simultaneous issue)
+    EndorsedCharge,   // a share of the charge for the endorsed policy
+    SplitFixedCharge, // fixed charge, remitted at the agency's split
+    WholeFixedCharge, // fixed charge, remitted whole
+    NoCharge,         // shows "No Charge", remits nothing
 };
 
 // Codes are compared as text, exactly: "510" is not "5100".

@@ -7,9 +7,9 @@ namespace StateCalcs {
 namespace {
 
 struct Tier {
-    double testBelow;  // the tier applies while the rounded liability is below this
-    double base;       // premium at the tier's lower bound
-    double rate;       // per dollar above the lower bound
+    double testBelow; // the tier applies while the rounded liability is below this
+    double base;      // premium at the tier's lower bound
+    double rate;      // per dollar above the lower bound
     double lowerBound;
 };
 

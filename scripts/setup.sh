@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth
+    clang-format locales
 )
 
 missing=()

@@ -121,8 +121,8 @@ void Form::Unload()
     Hide();
     // A hidden window never keeps the program running.
     const auto forms = LoadedForms();
-    const bool anyShown
-        = std::any_of(forms.begin(), forms.end(), [](Form* form) { return form->isVisible(); });
+    const bool anyShown = std::any_of(forms.begin(), forms.end(),
+                                      [](Form* form) { return form->isVisible(); });
     if (!anyShown)
         Program::End();
 }
@@ -134,8 +134,8 @@ bool Form::PrintForm()
 
 void Form::MsgBox(const std::string& prompt)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarnwell"),
-                    QString::fromStdString(prompt), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarnwell"), QString::fromStdString(prompt),
+                    QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
@@ -190,8 +190,8 @@ void Form::PlaceOnScreen()
     m_placed = true;
     QRect client(QPoint(0, 0), size());
     if (m_frame.positionTwips) {
-        client.moveTopLeft(QPoint(ToPixels(m_frame.positionTwips->x()),
-                                  ToPixels(m_frame.positionTwips->y())));
+        client.moveTopLeft(
+            QPoint(ToPixels(m_frame.positionTwips->x()), ToPixels(m_frame.positionTwips->y())));
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         client.moveCenter(screen->availableGeometry().center());
     }

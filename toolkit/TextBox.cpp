@@ -159,8 +159,9 @@ void TextBox::PasteWithinLimit()
     QString pasted = QApplication::clipboard()->text();
     pasted.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
     if (m_maxLength > 0) {
-        const int room = m_maxLength - (static_cast<int>(text().size())
-                                        - static_cast<int>(selectedText().size()));
+        const int room = m_maxLength
+                         - (static_cast<int>(text().size())
+                            - static_cast<int>(selectedText().size()));
         pasted.truncate(std::max(room, 0));
     }
     insert(pasted);

@@ -55,8 +55,10 @@ frmInst::frmInst()
     lblInst5->SetColour(kMagenta);
     LBLiNST6 = new tk::Label(this, "LBLiNST6", kNote6, {300, 5310, 6675, 780}, kNoteFont, kNote);
     LBLiNST6->SetColour(kBlue);
-    cmdPrint = new tk::CommandButton(this, "cmdPrint", "Print", {540, 6540, 1155, 435}, kWindowFont);
-    cmdClose = new tk::CommandButton(this, "cmdClose", "Close", {5880, 6540, 1155, 435}, kWindowFont);
+    cmdPrint = new tk::CommandButton(this, "cmdPrint", "Print", {540, 6540, 1155, 435},
+                                     kWindowFont);
+    cmdClose = new tk::CommandButton(this, "cmdClose", "Close", {5880, 6540, 1155, 435},
+                                     kWindowFont);
 
     SetTabOrder({cmdClose, cmdPrint});
 

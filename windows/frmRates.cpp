@@ -49,7 +49,8 @@ constexpr Style kCentred{Qt::AlignHCenter};
 } // namespace
 
 frmRates::frmRates()
-    : tk::Form("frmRates", "Arkansas Rates", 7140, 7725, kWindowFont, {.minimizeButton = true, .positionTwips = std::nullopt})
+    : tk::Form("frmRates", "Arkansas Rates", 7140, 7725, kWindowFont,
+               {.minimizeButton = true, .positionTwips = std::nullopt})
 {
     txtSplit = new tk::TextBox(this, "txtSplit", {3225, 990, 750, 285}, kSans825);
     txtSplit->SetMaxLength(5);
@@ -84,23 +85,28 @@ frmRates::frmRates()
     lbl1 = new tk::Label(this, "lbl1", "Liability", {165, 5415, 2760, 255}, kSans975, kRight);
     lbl2 = new tk::Label(this, "lbl2", "Prior Liability", {120, 5895, 2805, 255}, kSans975, kRight);
     lbl2->setVisible(false);
-    lblList1 = new tk::Label(this, "lblList1", " Select with Arrow Keys or Mouse...Then Press <ENTER>",
+    lblList1 = new tk::Label(this, "lblList1",
+                             " Select with Arrow Keys or Mouse...Then Press <ENTER>",
                              {480, 1530, 4425, 240}, kSans825, kCentred);
     lblList1->SetColour(kGreen);
-    lblAllInclusive
-        = new tk::Label(this, "lblAllInclusive", "Gross", {2295, 6615, 630, 240}, kSans975Bold, kRight);
+    lblAllInclusive = new tk::Label(this, "lblAllInclusive", "Gross", {2295, 6615, 630, 240},
+                                    kSans975Bold, kRight);
     lblAllInclusive->SetColour(kGreen);
-    lblSplit = new tk::Label(this, "lblSplit", "Enter Split >", {2040, 1005, 1065, 195}, kSans825Bold, kLeft);
+    lblSplit = new tk::Label(this, "lblSplit", "Enter Split >", {2040, 1005, 1065, 195},
+                             kSans825Bold, kLeft);
     lblSplit->SetColour(kBlue);
-    lblRemit = new tk::Label(this, "lblRemit", "Remit", {2310, 7095, 615, 255}, kSans975Bold, kRight);
+    lblRemit = new tk::Label(this, "lblRemit", "Remit", {2310, 7095, 615, 255}, kSans975Bold,
+                             kRight);
     lblRemit->SetColour(kLavender);
     lblSplit2 = new tk::Label(this, "lblSplit2", "%", {4050, 1035, 150, 195}, kSans825Bold, kLeft);
     lblSplit2->SetColour(kBlue);
 
-    cmdInst = new tk::CommandButton(this, "cmdInst", "Instructions", {5505, 6720, 1110, 420}, kWindowFont);
+    cmdInst = new tk::CommandButton(this, "cmdInst", "Instructions", {5505, 6720, 1110, 420},
+                                    kWindowFont);
     cmdInst->setEnabled(false);
 
-    lblarrowdown2 = new tk::Label(this, "lblarrowdown2", "v", {2565, 1785, 90, 195}, kSans825, kLeft);
+    lblarrowdown2 = new tk::Label(this, "lblarrowdown2", "v", {2565, 1785, 90, 195}, kSans825,
+                                  kLeft);
     lblarrowdown2->SetColour(kGreen);
 
     // Kept for the underwriter choice; never shown and never does anything.
@@ -109,10 +115,12 @@ frmRates::frmRates()
     cmdChangeState->setEnabled(false);
     cmdChangeState->setVisible(false);
 
-    cmdExit = new tk::CommandButton(this, "cmdExit", "Exit Program", {5505, 7185, 1110, 420}, kSans825);
+    cmdExit = new tk::CommandButton(this, "cmdExit", "Exit Program", {5505, 7185, 1110, 420},
+                                    kSans825);
     cmdExit->setEnabled(false);
 
-    txtHeading = new tk::TextBox(this, "txtHeading", {705, 255, 5820, 540}, {"MS Sans Serif", 18, true});
+    txtHeading = new tk::TextBox(this, "txtHeading", {705, 255, 5820, 540},
+                                 {"MS Sans Serif", 18, true});
     txtHeading->SetColours(kRed, palette().color(QPalette::Window));
     txtHeading->SetBorder(false);
     txtHeading->SetTabStop(false);
@@ -127,7 +135,8 @@ frmRates::frmRates()
                                         {5505, 5280, 1110, 615}, kSans825);
     cmdContinue->setEnabled(false);
 
-    cmdPrintForm = new tk::CommandButton(this, "cmdPrintForm", "Print Form", {5505, 6075, 1110, 510}, kSans825);
+    cmdPrintForm = new tk::CommandButton(this, "cmdPrintForm", "Print Form",
+                                         {5505, 6075, 1110, 510}, kSans825);
 
     SetTabOrder({txtSplit, List1, txt1, txt2, txtTotalCharge, txtRemit, cmdInst, cmdChangeState,
                  cmdExit, txtHeading, cmdContinue, cmdPrintForm});
@@ -260,7 +269,7 @@ void frmRates::LabelAmountFieldsForEntry()
         lbl2->SetCaption(RateCode == "402" ? "Owners Policy Liability" : "Prior Policy Liability");
     }
     lbl1->SetCaption(ClassOf(RateCode) == EntryClass::EndorsedCharge ? "Charge for Endorsed Policy"
-                                                                    : "Liability");
+                                                                     : "Liability");
 }
 
 // A fixed entry's charge and remittance are known as soon as it is picked.
@@ -373,8 +382,8 @@ void frmRates::txt2_KeyPress(std::int16_t& KeyAscii)
     }
     bool remittanceKnown = true;
     if (ClassOf(RateCode) == EntryClass::TwoAmount) {
-        const auto charge
-            = ChargeForTwoAmounts(RateCode, FirstAmount, SecondAmount, *ParseNumber(txt2->Text()));
+        const auto charge = ChargeForTwoAmounts(RateCode, FirstAmount, SecondAmount,
+                                                *ParseNumber(txt2->Text()));
         if (!charge) {
             AskForAmountIn(txt1);
             return;

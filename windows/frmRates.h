@@ -35,10 +35,10 @@ public:
     // unrounded; the display rounds them to cents.
     double TotalCharge = 0;
     double RemitAmount = 0;
-    double Liability = 0;     // the amount handed to a premium schedule
-    double FirstAmount = 0;   // txt1 as read on <ENTER> in txt2
-    double SecondAmount = 0;  // txt2, capped at FirstAmount
-    double CreditAmount = 0;  // taken off the full premium (402, 901, 903)
+    double Liability = 0;    // the amount handed to a premium schedule
+    double FirstAmount = 0;  // txt1 as read on <ENTER> in txt2
+    double SecondAmount = 0; // txt2, capped at FirstAmount
+    double CreditAmount = 0; // taken off the full premium (402, 901, 903)
 
     std::string HeadingText;
 

@@ -25,7 +25,8 @@ frmSelectState::frmSelectState()
     ListState = new tk::ListBox(this, "ListState", {1050, 1905, 2040, 1020}, kWindowFont);
     ListState->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ListState->setAccessibleName(QStringLiteral("Underwriters"));
-    cmdExit = new tk::CommandButton(this, "cmdExit", "Exit Program", {2865, 4410, 1110, 405}, kSans825);
+    cmdExit = new tk::CommandButton(this, "cmdExit", "Exit Program", {2865, 4410, 1110, 405},
+                                    kSans825);
     // Drawn one twip-row high on purpose, so that none of its text shows.
     Label1 = new tk::Label(this, "Label1", "Label1", {570, 1320, 150, 15}, kSans825,
                            {Qt::AlignLeft, false, false});

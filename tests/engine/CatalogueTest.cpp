@@ -20,13 +20,13 @@ constexpr EntryClass Sched = Schedule, Two = TwoAmount, Endorsed = EndorsedCharg
 using CodeRow = std::tuple<const char*, EntryClass, bool, std::optional<double>>;
 
 const CodeRow kCodes[] = {
-    {"101", Sched, false, {}},    {"106", Sched, false, {}},    {"201", Sched, false, {}},
-    {"242", Sched, false, {}},    {"403", Sched, false, {}},    {"402", Two, false, {}},
-    {"901", Two, false, {}},      {"903", Two, false, {}},      {"520", Endorsed, false, {}},
-    {"401", Split, true, 35},     {"525", Split, true, 25},     {"550", Split, true, 50},
-    {"5100", Split, true, 100},   {"5250", Split, true, 250},   {"660", Whole, true, 25},
-    {"510", Whole, true, 1'000},  {"500", NoCh, true, {}},      {"", None, false, {}},
-    {"51", None, false, {}},      {"0101", None, false, {}},    {"5000", None, false, {}},
+    {"101", Sched, false, {}},   {"106", Sched, false, {}},  {"201", Sched, false, {}},
+    {"242", Sched, false, {}},   {"403", Sched, false, {}},  {"402", Two, false, {}},
+    {"901", Two, false, {}},     {"903", Two, false, {}},    {"520", Endorsed, false, {}},
+    {"401", Split, true, 35},    {"525", Split, true, 25},   {"550", Split, true, 50},
+    {"5100", Split, true, 100},  {"5250", Split, true, 250}, {"660", Whole, true, 25},
+    {"510", Whole, true, 1'000}, {"500", NoCh, true, {}},    {"", None, false, {}},
+    {"51", None, false, {}},     {"0101", None, false, {}},  {"5000", None, false, {}},
 };
 
 TEST(Catalogue, EveryCodeHasItsClassAndFixedCharge)
@@ -39,10 +39,12 @@ TEST(Catalogue, EveryCodeHasItsClassAndFixedCharge)
 }
 
 // The code at the head of each of the 62 catalogue lines, in order.
-const char* const kLineCodes =
-    "101 101 106 201 242 401 402 403 901 903 660 525 5100 520 520 525 525 525 525 525 525 550 550 "
-    "550 500 550 550 550 550 550 550 550 525 550 550 5100 525 525 550 550 5100 550 5100 5100 5100 "
-    "5250 550 550 525 550 550 550 5100 550 550 550 550 550 550 550 510 5100";
+const char* const kLineCodes
+    = "101 101 106 201 242 401 402 403 901 903 660 525 5100 520 520 525 525 525 525 525 525 550 "
+      "550 "
+      "550 500 550 550 550 550 550 550 550 525 550 550 5100 525 525 550 550 5100 550 5100 5100 "
+      "5100 "
+      "5250 550 550 525 550 550 550 5100 550 550 550 550 550 550 550 510 5100";
 
 TEST(Catalogue, EachLineCarriesItsCode)
 {
@@ -58,8 +60,11 @@ TEST(Catalogue, EachLineCarriesItsCode)
 // The code is the first five characters with the blanks around them trimmed.
 TEST(Catalogue, CodeIsTheFirstFiveCharactersTrimmed)
 {
-    for (const auto& [text, code] : {std::pair{"", ""}, {"   ", ""}, {" 42", "42"},
-                                     {"123456", "12345"}, {"5 1 0 - x", "5 1 0"}})
+    for (const auto& [text, code] : {std::pair{"", ""},
+                                     {"   ", ""},
+                                     {" 42", "42"},
+                                     {"123456", "12345"},
+                                     {"5 1 0 - x", "5 1 0"}})
         EXPECT_EQ(RateCodeOf(text), code) << '"' << text << '"';
 }
 

@@ -55,13 +55,19 @@ const Calculation kCalculations[] = {
     {"ExpandedLoan242_200000", 4, "200000", nullptr, "200,000.00", nullptr, "467.50", "93.50"},
     {"Zoning520_3000_Minimum", 13, "3000", nullptr, "3,000.00", nullptr, "500.00", "500.00"},
     {"Zoning520_7500", 14, "7500", nullptr, "7,500.00", nullptr, "750.00", "750.00"},
-    {"Simultaneous402_Owners100000", 6, "250000", "100000", "250,000.00", "100,000.00", "297.50", "59.50"},
-    {"Simultaneous402_OwnersCapped", 6, "250000", "300000", "250,000.00", "250,000.00", "35.00", "7.00"},
-    {"Reissue901_Prior100000", 8, "250000", "100000", "250,000.00", "100,000.00", "510.00", "102.00"},
-    {"Reissue901_PriorCapped", 8, "100000", "150000", "100,000.00", "100,000.00", "210.00", "42.00"},
+    {"Simultaneous402_Owners100000", 6, "250000", "100000", "250,000.00", "100,000.00", "297.50",
+     "59.50"},
+    {"Simultaneous402_OwnersCapped", 6, "250000", "300000", "250,000.00", "250,000.00", "35.00",
+     "7.00"},
+    {"Reissue901_Prior100000", 8, "250000", "100000", "250,000.00", "100,000.00", "510.00",
+     "102.00"},
+    {"Reissue901_PriorCapped", 8, "100000", "150000", "100,000.00", "100,000.00", "210.00",
+     "42.00"},
     {"Reissue901_Minimum", 8, "10000", "10000", "10,000.00", "10,000.00", "70.00", "14.00"},
-    {"Refinance903_Prior100000", 9, "250000", "100000", "250,000.00", "100,000.00", "412.50", "82.50"},
-    {"Refinance903_PriorEqual", 9, "100000", "100000", "100,000.00", "100,000.00", "150.00", "30.00"},
+    {"Refinance903_Prior100000", 9, "250000", "100000", "250,000.00", "100,000.00", "412.50",
+     "82.50"},
+    {"Refinance903_PriorEqual", 9, "100000", "100000", "100,000.00", "100,000.00", "150.00",
+     "30.00"},
     // 251.75 × 1.1 = 276.925 shows 276.93; 20 % of it is 55.385, shown 55.39.
     {"ExpandedLoan242_101000", 4, "101000", nullptr, "101,000.00", nullptr, "276.93", "55.39"},
     // Priced as shown, to the cent: 1,000.01 rounds up to 2,000, below the minimum.
@@ -97,7 +103,8 @@ TEST_P(AmountEntry, EnterPricesTheEntry)
     EXPECT_TRUE(modals.Texts().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(AmountEntryTable, AmountEntry, ::testing::ValuesIn(kCalculations), kByName);
+INSTANTIATE_TEST_SUITE_P(AmountEntryTable, AmountEntry, ::testing::ValuesIn(kCalculations),
+                         kByName);
 
 // ---- Texts that are not amounts ask for the amount, refocus the field at fault, change nothing ----
 
@@ -193,12 +200,18 @@ TEST_F(AmountEntryFlow, SessionWithOneSplit)
     };
     const Step session[] = {
         // 750.00 less 40 % of 550.00.
-        {8, "\n300000\n200000\n",
-         {"Liability", "300,000.00", "Prior Policy Liability", "200,000.00", "530.00", "79.50", "cmdContinue"}},
+        {8,
+         "\n300000\n200000\n",
+         {"Liability", "300,000.00", "Prior Policy Liability", "200,000.00", "530.00", "79.50",
+          "cmdContinue"}},
         {-1, "\n", {"Liability", "", "Prior Policy Liability", "", "", "", "List1"}},
-        {13, "\n8000\n", {"Charge for Endorsed Policy", "8,000.00", "", "", "800.00", "800.00", "cmdContinue"}},
+        {13,
+         "\n8000\n",
+         {"Charge for Endorsed Policy", "8,000.00", "", "", "800.00", "800.00", "cmdContinue"}},
         {-1, "\n", {"Charge for Endorsed Policy", "", "", "", "", "", "List1"}},
-        {-1, "\n4000\n", {"Charge for Endorsed Policy", "4,000.00", "", "", "500.00", "500.00", "cmdContinue"}},
+        {-1,
+         "\n4000\n",
+         {"Charge for Endorsed Policy", "4,000.00", "", "", "500.00", "500.00", "cmdContinue"}},
     };
     EnterSplit("15");
     for (const Step& step : session) {
@@ -209,8 +222,9 @@ TEST_F(AmountEntryFlow, SessionWithOneSplit)
         const bool second = agent->Shown("txt2");
         EXPECT_EQ(second, agent->Shown("lbl2"));
         EXPECT_EQ(Read("txtSplit"), "15.00");
-        EXPECT_EQ((std::vector{Read("lbl1"), Read("txt1"), second ? Read("lbl2") : "", second ? Read("txt2") : "",
-                               Read("txtTotalCharge"), Read("txtRemit"), agent->Focus().toStdString()}),
+        EXPECT_EQ((std::vector{Read("lbl1"), Read("txt1"), second ? Read("lbl2") : "",
+                               second ? Read("txt2") : "", Read("txtTotalCharge"), Read("txtRemit"),
+                               agent->Focus().toStdString()}),
                   step.screen);
     }
     EXPECT_TRUE(modals.Texts().isEmpty());

@@ -23,7 +23,10 @@ const char* const kNotPrinted = "The form could not be printed. Please check you
 // Line numbers of the catalogue, 0-based as the list shows them.
 constexpr int k101 = 0, k402 = 6, k901 = 8, k660 = 10, k525 = 11, k520 = 13, k500 = 24, k510 = 60;
 
-QString Clipboard() { return QApplication::clipboard()->text(); }
+QString Clipboard()
+{
+    return QApplication::clipboard()->text();
+}
 
 // A clipboard that will not take the text.
 struct BrokenClipboard : tk::Clipboard::Backend {
@@ -99,9 +102,14 @@ TEST_F(ContinueTest, ScheduleEntriesCopyTheTotalClearAndStayLabelled)
 TEST_F(ContinueTest, FixedEntryCopiesTheChargeThenShowsItAgain)
 {
     EnterSplit("20");
-    const struct { int line; const char* charge; const char* remit; } cases[] = {
-        {k660, "25.00", "25.00"}, {k525, "25.00", "5.00"},
-        {k500, "No Charge", "0.00"}, {k510, "1,000.00", "1,000.00"}};
+    const struct {
+        int line;
+        const char* charge;
+        const char* remit;
+    } cases[] = {{k660, "25.00", "25.00"},
+                 {k525, "25.00", "5.00"},
+                 {k500, "No Charge", "0.00"},
+                 {k510, "1,000.00", "1,000.00"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         QApplication::clipboard()->setText(QStringLiteral("left from before"));
@@ -234,7 +242,8 @@ TEST_F(RatesTest, WithoutAnyInstalledPrinterPrintFormSaysSo)
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "this machine has a printer installed";
     agent->Click("cmdPrintForm");
-    EXPECT_EQ(modals.Texts(), (QStringList{"Please enter your premium split percentage...", kNotPrinted}));
+    EXPECT_EQ(modals.Texts(),
+              (QStringList{"Please enter your premium split percentage...", kNotPrinted}));
 }
 
 } // namespace

@@ -45,20 +45,26 @@ TEST_F(ProgramTest, StartUpOpensTheRateWindowAloneAndClosingItEndsTheProgram)
 
 // The notes alternate magenta and blue.
 const std::pair<const char*, const char*> kNotes[] = {
-    {"lblInst1", "1.  Although you may use the Tab or mouse to move between fields, you will be most efficient "
-                 "using the <ENTER> key. "},
-    {"lblInst2", "2.  Each time you start the program, you will need to re-enter your premium split. It is "
-                 "therefore preferable to minimize the program rather than close it if you are going to "
-                 "perform additional calculations soon afterward. "},
-    {"LBLiNST3", "3.  To change the entry made for the premium split, it is necessary to exit and restart the "
-                 "program. "},
-    {"lblInst4", "4.  Once you select a premium split, the program will not cycle you through this field "
-                 "again. "},
-    {"lblInst5", "5.  The value in the \"Total Charge/All-Inclusive\" field is saved to the Windows Clipboard "
-                 "when the \"Continue\" button is clicked or pressed. This feature will allow you to "
-                 "immediately right-click and paste that saved value into a field such as a HUD line in any "
-                 "other program. "},
-    {"LBLiNST6", "6.  Please call your QMV Agency Office if you need assistance with this program.   "},
+    {"lblInst1",
+     "1.  Although you may use the Tab or mouse to move between fields, you will be most efficient "
+     "using the <ENTER> key. "},
+    {"lblInst2",
+     "2.  Each time you start the program, you will need to re-enter your premium split. It is "
+     "therefore preferable to minimize the program rather than close it if you are going to "
+     "perform additional calculations soon afterward. "},
+    {"LBLiNST3",
+     "3.  To change the entry made for the premium split, it is necessary to exit and restart the "
+     "program. "},
+    {"lblInst4",
+     "4.  Once you select a premium split, the program will not cycle you through this field "
+     "again. "},
+    {"lblInst5",
+     "5.  The value in the \"Total Charge/All-Inclusive\" field is saved to the Windows Clipboard "
+     "when the \"Continue\" button is clicked or pressed. This feature will allow you to "
+     "immediately right-click and paste that saved value into a field such as a HUD line in any "
+     "other program. "},
+    {"LBLiNST6",
+     "6.  Please call your QMV Agency Office if you need assistance with this program.   "},
 };
 
 TEST_F(ProgramTest, InstructionsShowTheSixNotesWholeAtTheirOwnPlace)

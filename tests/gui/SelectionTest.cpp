@@ -25,8 +25,8 @@ protected:
     {
         const bool second = agent->Shown("txt2");
         EXPECT_EQ(second, agent->Shown("lbl2")) << "txt2 and its caption go together";
-        return {Read("lbl1"), Read("txt1"), second ? Read("lbl2") : "", Read("txt2"), Read("txtTotalCharge"),
-                Read("txtRemit")};
+        return {Read("lbl1"), Read("txt1"),           second ? Read("lbl2") : "",
+                Read("txt2"), Read("txtTotalCharge"), Read("txtRemit")};
     }
 };
 
@@ -65,7 +65,8 @@ TEST_P(SelectedEntry, HighlightPreparesTheEntryAndEnterGoesWhereTheAmountIs)
     const std::string captionBefore = Read("lbl2");
     agent->Press(Qt::Key_Down);
     ASSERT_EQ(Row(), line.row);
-    const Screen expected{line.lbl1, line.txt1, line.lbl2 ? line.lbl2 : "", "", line.total, line.remit};
+    const Screen expected{line.lbl1, line.txt1,  line.lbl2 ? line.lbl2 : "",
+                          "",        line.total, line.remit};
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(Read("lbl2"), line.lbl2 ? line.lbl2 : captionBefore);
     EXPECT_EQ(agent->Focus(), "List1");

@@ -36,7 +36,8 @@ const Placement kStartState[] = {
     {"txtRemit", 3270, 7020, 1455, 375, true, true, ""},
     {"lbl1", 165, 5415, 2760, 255, true, true, "Liability"},
     {"lbl2", 120, 5895, 2805, 255, false, true, "Prior Liability"},
-    {"lblList1", 480, 1530, 4425, 240, true, true, " Select with Arrow Keys or Mouse...Then Press <ENTER>"},
+    {"lblList1", 480, 1530, 4425, 240, true, true,
+     " Select with Arrow Keys or Mouse...Then Press <ENTER>"},
     {"lblAllInclusive", 2295, 6615, 630, 240, true, true, "Gross"},
     {"lblSplit", 2040, 1005, 1065, 195, true, true, "Enter Split >"},
     {"lblRemit", 2310, 7095, 615, 255, true, true, "Remit"},
@@ -86,7 +87,8 @@ TEST_F(RatesTest, ListHoldsTheCatalogueWithFirstLineSelected)
     auto* list = qobject_cast<QListWidget*>(agent->Control("List1"));
     ASSERT_EQ(list->count(), 62);
     for (int row = 0; row < list->count(); ++row)
-        EXPECT_EQ(list->item(row)->text().toStdString(), StateCalcs::RateEntries[static_cast<std::size_t>(row)]);
+        EXPECT_EQ(list->item(row)->text().toStdString(),
+                  StateCalcs::RateEntries[static_cast<std::size_t>(row)]);
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_EQ(StateCalcs::RateCode, "101");
 }

@@ -49,7 +49,9 @@ public:
                 first->SetFocus();
             }
         };
-        list->Click = [this] { events.push_back("list.Click " + std::to_string(list->ListIndex())); };
+        list->Click = [this] {
+            events.push_back("list.Click " + std::to_string(list->ListIndex()));
+        };
         button->Click = [this] { events.push_back("button.Click"); };
         other->Click = [this] { events.push_back("other.Click"); };
     }
@@ -108,7 +110,8 @@ TEST_F(ToolkitTest, KeyPressSeesCharactersEnterAndBackspaceOnlyAndCanDiscard)
     agent->Press(Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(bench->first, 'x', Qt::AltModifier); // Alt and AltGr characters are keys too
     QTest::keyClick(bench->first, Qt::Key_Return, Qt::NoModifier);
-    QTest::sendKeyEvent(QTest::KeyAction::Press, bench->first, Qt::Key_Return, '\r', Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::KeyAction::Press, bench->first, Qt::Key_Return, '\r',
+                        Qt::NoModifier);
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
     QApplication::sendEvent(bench->first, &held); // a held <ENTER> counts once
     EXPECT_EQ(bench->events, (std::vector<std::string>{"first.KeyPress 97", "first.KeyPress 120",
@@ -196,8 +199,9 @@ TEST_F(ToolkitTest, ListClickOnArrowsMouseAndEveryAssignment)
     agent->Press(Qt::Key_Down);
     agent->ClickLine("list", 2);
     agent->ClickLine("list", 2);
-    EXPECT_EQ(bench->events, (std::vector<std::string>{"list.Click 0", "list.Click 0", "first.LostFocus",
-                                                       "list.Click 1", "list.Click 2"}));
+    EXPECT_EQ(bench->events,
+              (std::vector<std::string>{"list.Click 0", "list.Click 0", "first.LostFocus",
+                                        "list.Click 1", "list.Click 2"}));
 }
 
 TEST_F(ToolkitTest, LockedBoxStillRaisesKeyPressButKeepsItsText)

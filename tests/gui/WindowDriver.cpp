@@ -64,14 +64,16 @@ void ModalWatcher::Poll()
 void Agent::Settle()
 {
     QTest::qWait(5);
-    (void)QTest::qWaitFor([] {
-        const auto windows = QApplication::topLevelWidgets();
-        const bool anyShown = std::any_of(windows.begin(), windows.end(),
-                                          [](QWidget* w) { return w->isVisible(); });
-        QWidget* modal = QApplication::activeModalWidget();
-        QWidget* active = QApplication::activeWindow();
-        return !anyShown || (active != nullptr && (!modal || modal == active));
-    }, 500);
+    (void)QTest::qWaitFor(
+        [] {
+            const auto windows = QApplication::topLevelWidgets();
+            const bool anyShown = std::any_of(windows.begin(), windows.end(),
+                                              [](QWidget* w) { return w->isVisible(); });
+            QWidget* modal = QApplication::activeModalWidget();
+            QWidget* active = QApplication::activeWindow();
+            return !anyShown || (active != nullptr && (!modal || modal == active));
+        },
+        500);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

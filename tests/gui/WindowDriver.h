@@ -30,7 +30,7 @@ public:
     struct Message {
         QString caption;
         QString text;
-        bool plain;       // no icon, OK the only button
+        bool plain; // no icon, OK the only button
     };
 
     ModalWatcher();
