@@ -1,9 +1,9 @@
 #include "engine/NumberText.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <vector>
 
 namespace StateCalcs {
 namespace {
@@ -19,38 +19,54 @@ struct Decimal {
     std::string fraction;
 };
 
-// The exact decimal expansion of a non-negative double: glibc prints every
-// digit of the binary value when asked for enough of them.
-Decimal ExactDecimal(double value)
+// Adds one to the last digit of a string of decimal digits, carrying; a
+// carry out of the first digit adds a leading 1.
+void IncrementDigits(std::string& digits)
 {
-    std::vector<char> buffer(400);
-    int n = std::snprintf(buffer.data(), buffer.size(), "%.64f", value);
-    if (n >= static_cast<int>(buffer.size())) {
-        buffer.resize(static_cast<std::size_t>(n) + 1);
-        n = std::snprintf(buffer.data(), buffer.size(), "%.64f", value);
-    }
-    const std::string text(buffer.data(), static_cast<std::size_t>(n));
-    const auto point = text.find('.');
-    return {text.substr(0, point), text.substr(point + 1)};
+    auto i = digits.size();
+    while (i > 0 && digits[i - 1] == '9')
+        digits[--i] = '0';
+    if (i == 0)
+        digits.insert(digits.begin(), '1');
+    else
+        ++digits[i - 1];
 }
 
-// A non-negative double as it reads to 15 significant digits.
-Decimal FifteenDigitDecimal(double value)
+// The exact decimal expansion of a non-negative double of at least 1e-3:
+// its binary fraction ends within 64 decimals. std::to_chars never depends
+// on the process locale, unlike printf, which a desktop's decimal comma
+// would otherwise reach.
+Decimal ExactDecimal(double value)
 {
-    char buffer[40];
-    const int n = std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    const std::string text(buffer, static_cast<std::size_t>(n));
-    const auto e = text.find('e');
-    std::string digits = text.substr(0, 1) + text.substr(2, e - 2); // 15 digits
-    const int exponent = std::stoi(text.substr(e + 1));
-    // The point stands after digit number exponent + 1.
-    const int pointAt = exponent + 1;
-    if (pointAt <= 0)
-        return {"0", std::string(static_cast<std::size_t>(-pointAt), '0') + digits};
-    if (pointAt >= static_cast<int>(digits.size()))
-        return {digits + std::string(static_cast<std::size_t>(pointAt) - digits.size(), '0'), ""};
-    return {digits.substr(0, static_cast<std::size_t>(pointAt)),
-            digits.substr(static_cast<std::size_t>(pointAt))};
+    std::array<char, 400> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, 64);
+    const std::string_view text(buffer.data(),
+                                static_cast<std::size_t>(result.ptr - buffer.data()));
+    const auto point = text.find('.');
+    return {std::string(text.substr(0, point)), std::string(text.substr(point + 1))};
+}
+
+// A non-negative value as it reads to 15 significant digits, a half going
+// up like every other rounding of the format. That clears the binary noise
+// of the arithmetic (276.925 is held as 276.92499999999998...).
+Decimal FifteenDigitDecimal(Decimal exact)
+{
+    constexpr std::size_t kSignificant = 15;
+    std::string digits = exact.whole + exact.fraction;
+    const std::size_t wholeLength = exact.whole.size();
+    const auto first = digits.find_first_not_of('0');
+    if (first == std::string::npos || first + kSignificant >= digits.size())
+        return exact;
+    const std::size_t cut = first + kSignificant;
+    const bool up = digits[cut] >= '5';
+    digits.resize(cut);
+    if (up)
+        IncrementDigits(digits);
+    // A carry may have made the number one digit longer.
+    const std::size_t whole = wholeLength + (digits.size() > cut ? 1 : 0);
+    digits.resize(std::max(digits.size(), whole), '0');
+    return {digits.substr(0, whole), digits.substr(whole)};
 }
 
 // Rounds to two decimals, a half going up (the value is non-negative).
@@ -62,15 +78,7 @@ Decimal RoundToCents(Decimal d)
     if (!up)
         return d;
     std::string digits = d.whole + d.fraction;
-    int i = static_cast<int>(digits.size()) - 1;
-    while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
-        digits[static_cast<std::size_t>(i)] = '0';
-        --i;
-    }
-    if (i < 0)
-        digits.insert(digits.begin(), '1');
-    else
-        ++digits[static_cast<std::size_t>(i)];
+    IncrementDigits(digits);
     return {digits.substr(0, digits.size() - 2), digits.substr(digits.size() - 2)};
 }
 
@@ -104,8 +112,12 @@ std::string FormatStandard(double value)
     if (!std::isfinite(value))
         return {};
     const double magnitude = std::fabs(value);
-    Decimal d = RoundToCents(magnitude < 1e13 ? FifteenDigitDecimal(magnitude)
-                                              : ExactDecimal(magnitude));
+    // Far below a cent, nothing can round up to one.
+    if (magnitude < 1e-3)
+        return "0.00";
+    const Decimal exact = ExactDecimal(magnitude);
+    // From 1e13 up fifteen digits no longer reach the cents: the exact value is used.
+    Decimal d = RoundToCents(magnitude < 1e13 ? FifteenDigitDecimal(exact) : exact);
     std::string text = GroupThousands(d.whole) + '.' + d.fraction;
     if (value < 0 && text != "0.00")
         text.insert(text.begin(), '-');

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
 #include <limits>
 #include <optional>
 #include <string>
@@ -26,6 +31,13 @@ TEST(FormatStandard, ShowsTwoDecimalsWithThousandsSeparators)
                                       {999.995, "1,000.00"},
                                       {12'345'678'901'234.56, "12,345,678,901,234.56"},
                                       {1e20, "100,000,000,000,000,000,000.00"},
+                                      {1e-3, "0.00"},
+                                      {-0.004, "0.00"},
+                                      // Exact halves round up at every size, below and above 1e13.
+                                      {1'000'000'000'000.125, "1,000,000,000,000.13"},
+                                      {1'000'000'000'000.625, "1,000,000,000,000.63"},
+                                      {9'999'999'999.995, "10,000,000,000.00"},
+                                      {10'000'000'000'000.125, "10,000,000,000,000.13"},
                                       {std::numeric_limits<double>::infinity(), ""},
                                       {std::numeric_limits<double>::quiet_NaN(), ""}})
         EXPECT_EQ(FormatStandard(value), text) << value;
@@ -86,6 +98,31 @@ TEST(ReadText, ReadsAsParseLeadingAndPlainNumber)
         EXPECT_EQ(LeadingNumber(text), leading) << '"' << text << '"';
         EXPECT_EQ(IsPlainNumber(text), plain) << '"' << text << '"';
     }
+}
+
+// A desktop with a decimal comma (the C library's numeric locale, which Qt
+// applies) must not change a figure. The locale is built for the test, so it
+// never depends on what the machine has installed.
+TEST(NumberTextLocale, DecimalCommaDesktopChangesNothing)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "tarnwell-locale-test";
+    std::filesystem::create_directories(dir);
+    const std::string build = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string()
+                              + "' >/dev/null 2>&1";
+    (void)std::system(build.c_str());
+    setenv("LOCPATH", dir.c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "could not build de_DE.UTF-8";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    EXPECT_STREQ(probe, "1,5") << "the locale has no decimal comma";
+    const std::string tenTrillion = FormatStandard(10'000'000'000'000.0);
+    const std::string small = FormatStandard(276.925);
+    const auto read = ParseNumber("1,000.50");
+    std::setlocale(LC_ALL, "C");
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(tenTrillion, "10,000,000,000,000.00");
+    EXPECT_EQ(small, "276.93");
+    EXPECT_EQ(read, 1'000.5);
 }
 
 } // namespace
