@@ -31,8 +31,7 @@ void PriceAReissue(benchmark::State& state)
 {
     double liability = 250'000;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            StateCalcs::ChargeForTwoAmounts("901", liability, 100'000, 100'000));
+        benchmark::DoNotOptimize(StateCalcs::PriceLine("901", {liability, 100'000}, 15));
         liability += 1'000;
     }
 }

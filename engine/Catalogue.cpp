@@ -79,29 +79,57 @@ std::string RateCodeOf(std::string_view line)
     return std::string(head.substr(first, last - first + 1));
 }
 
+using enum EntryClass;
+constexpr auto Owners = PremiumSchedule::Owners;
+constexpr auto Loan = PremiumSchedule::Loan;
+constexpr auto NoSchedule = PremiumSchedule::None;
+
+const std::array<RateCodeRule, 17> RateCodes{{
+    // Policies priced by a schedule on one liability.
+    {"101", Schedule, Owners, kPlainCoverage, kOwnersMinimum, {}},
+    {"403", Schedule, Owners, kPlainCoverage, kOwnersMinimum, {}},
+    {"106", Schedule, Owners, kExpandedCoverage, kExpandedOwnersMinimum, {}},
+    {"201", Schedule, Loan, kPlainCoverage, kLoanMinimum, {}},
+    {"242", Schedule, Loan, kExpandedCoverage, kExpandedLoanMinimum, {}},
+    // Policies priced on two liabilities: the simultaneous loan policy above
+    // the owner's (no minimum), the reissue and the refinance credits.
+    {"402", TwoAmount, Loan, kPlainCoverage, 0, {}},
+    {"901", TwoAmount, Owners, kPlainCoverage, kOwnersMinimum, {}},
+    {"903", TwoAmount, Loan, kPlainCoverage, kLoanMinimum, {}},
+    {"520", EndorsedCharge, NoSchedule, kZoningShare, kZoningMinimum, {}},
+    // Fixed charges remitted at the split.
+    {"401", SplitFixedCharge, NoSchedule, kPlainCoverage, 0, 35},
+    {"525", SplitFixedCharge, NoSchedule, kPlainCoverage, 0, 25},
+    {"550", SplitFixedCharge, NoSchedule, kPlainCoverage, 0, 50},
+    {"5100", SplitFixedCharge, NoSchedule, kPlainCoverage, 0, 100},
+    {"5250", SplitFixedCharge, NoSchedule, kPlainCoverage, 0, 250},
+    // Fixed charges remitted whole. 510 is one thousand, not ten: unlike 525,
+    // 550, 5100 and 5250, the digits of this code do not spell its charge.
+    {"660", WholeFixedCharge, NoSchedule, kPlainCoverage, 0, 25},
+    {"510", WholeFixedCharge, NoSchedule, kPlainCoverage, 0, 1000},
+    {"500", NoCharge, NoSchedule, kPlainCoverage, 0, {}},
+}};
+
+const RateCodeRule* RuleOf(std::string_view code)
+{
+    for (const RateCodeRule& rule : RateCodes)
+        if (rule.code == code)
+            return &rule;
+    return nullptr;
+}
+
 EntryClass ClassOf(std::string_view code)
 {
-    if (code == "101" || code == "106" || code == "201" || code == "242" || code == "403")
-        return EntryClass::Schedule;
-    if (code == "402" || code == "901" || code == "903")
-        return EntryClass::TwoAmount;
-    if (code == "520")
-        return EntryClass::EndorsedCharge;
-    if (code == "401" || code == "525" || code == "550" || code == "5100" || code == "5250")
-        return EntryClass::SplitFixedCharge;
-    if (code == "660" || code == "510")
-        return EntryClass::WholeFixedCharge;
-    if (code == "500")
-        return EntryClass::NoCharge;
-    return EntryClass::None;
+    const RateCodeRule* rule = RuleOf(code);
+    return rule ? rule->entryClass : EntryClass::None;
 }
 
 bool IsFixedEntry(std::string_view code)
 {
     switch (ClassOf(code)) {
-    case EntryClass::SplitFixedCharge:
-    case EntryClass::WholeFixedCharge:
-    case EntryClass::NoCharge:
+    case SplitFixedCharge:
+    case WholeFixedCharge:
+    case NoCharge:
         return true;
     default:
         return false;
@@ -110,21 +138,8 @@ bool IsFixedEntry(std::string_view code)
 
 std::optional<double> FixedCharge(std::string_view code)
 {
-    if (code == "401")
-        return 35;
-    if (code == "525" || code == "660")
-        return 25;
-    if (code == "550")
-        return 50;
-    if (code == "5100")
-        return 100;
-    if (code == "5250")
-        return 250;
-    // One thousand, not ten: unlike 525, 550, 5100 and 5250, the digits of
-    // this code do not spell its charge.
-    if (code == "510")
-        return 1000;
-    return std::nullopt;
+    const RateCodeRule* rule = RuleOf(code);
+    return rule ? rule->fixedCharge : std::nullopt;
 }
 
 } // namespace StateCalcs

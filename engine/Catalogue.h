@@ -5,6 +5,8 @@
 // at the head of a line matters to the calculator; lines sharing a code
 // behave alike.
 
+#include "engine/Schedules.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -30,7 +32,40 @@ enum class EntryClass {
     NoCharge,         // shows "No Charge", remits nothing
 };
 
-// Codes are compared as text, exactly: "510" is not "5100".
+// The minimum charges: a policy never costs less than these, whatever the
+// liability. The expanded-coverage policies' minimums carry their surcharge.
+inline constexpr double kOwnersMinimum = 70;
+inline constexpr double kExpandedOwnersMinimum = 77;
+inline constexpr double kLoanMinimum = 50;
+inline constexpr double kExpandedLoanMinimum = 55;
+// ALTA 3-06 and 3.1-06 (zoning) never cost less than this.
+inline constexpr double kZoningMinimum = 500;
+
+// What multiplies the schedule premium (or, for the zoning endorsements, the
+// charge for the endorsed policy) before the minimum is applied.
+inline constexpr double kPlainCoverage = 1;
+// The expanded-coverage policies (106, 242) cost 10% more than the plain ones.
+inline constexpr double kExpandedCoverage = 1.1;
+// The zoning endorsements (520) are a tenth of the charge for the endorsed policy.
+inline constexpr double kZoningShare = 0.1;
+
+// How one rate code is priced. Every code of the catalogue has one row.
+struct RateCodeRule {
+    std::string_view code;
+    EntryClass entryClass;
+    PremiumSchedule schedule; // None for the fixed and zoning codes
+    double factor;            // applied before the minimum
+    double minimum;           // 0: none
+    std::optional<double> fixedCharge;
+};
+
+// The seventeen codes of the catalogue.
+extern const std::array<RateCodeRule, 17> RateCodes;
+
+// The rule of a code; nothing for a code of no class. Codes are compared as
+// text, exactly: "510" is not "5100".
+const RateCodeRule* RuleOf(std::string_view code);
+
 EntryClass ClassOf(std::string_view code);
 
 // True for the entries whose charge is shown on selection (split and whole

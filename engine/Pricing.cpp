@@ -1,78 +1,130 @@
 #include "engine/Pricing.h"
 
+#include "engine/Catalogue.h"
 #include "engine/NumberText.h"
-#include "engine/Schedules.h"
 
 #include <cmath>
 
 namespace StateCalcs {
 namespace {
 
-double AtLeast(double charge, double minimum)
+// The minimum applies after the surcharge or share: a charge below it
+// becomes the minimum; one equal to it stays.
+void ApplyMinimum(LinePricing& line, double minimum)
 {
-    return charge < minimum ? minimum : charge;
+    line.working.beforeMinimum = line.total;
+    line.working.minimum = minimum;
+    if (line.total < minimum) {
+        line.total = minimum;
+        line.working.minimumApplied = true;
+    }
 }
 
-std::optional<double> Finite(double value)
+// Schedule entries: the premium on the liability, times the surcharge.
+// The zoning endorsements: a share of the charge for the endorsed policy.
+void PriceOneAmount(const RateCodeRule& rule, double amount, LinePricing& line)
 {
-    if (!std::isfinite(value))
-        return std::nullopt;
-    return value;
+    double base = amount;
+    if (rule.schedule != PremiumSchedule::None) {
+        line.working.premium = WorkOutPremium(rule.schedule, amount);
+        base = line.working.premium->premium;
+    }
+    line.working.factor = rule.factor;
+    line.total = base * rule.factor;
+    ApplyMinimum(line, rule.minimum);
 }
 
-// The expanded-coverage policies (106, 242) cost 10% more than the plain ones.
-constexpr double kExpandedCoverage = 1.1;
-// Code 520 is a tenth of the charge for the endorsed policy.
-constexpr double kEndorsementShare = 0.1;
-// Reissue and refinance credit: 40% of the premium on the prior liability;
-// with the prior liability covering the whole new one the charge is 60%.
-constexpr double kPriorCredit = 0.4;
-constexpr double kFullyCoveredShare = 0.6;
-// The simultaneous loan policy (402) adds a flat 35 to the excess premium.
-constexpr double kSimultaneousLoanFee = 35;
+// 402, 901 and 903. The second liability never counts for more than the
+// first; the credit is priced on it as shown, to the cent.
+void PriceTwoAmounts(const RateCodeRule& rule, const LineAmounts& amounts, LinePricing& line)
+{
+    LineWorking& working = line.working;
+    const double first = amounts.first;
+    double second = amounts.second;
+    if (second > first) {
+        second = first;
+        working.secondCapped = true;
+    }
+    working.secondAmount = second;
+    working.premium = WorkOutPremium(rule.schedule, first);
+    const double full = working.premium->premium;
+    if (rule.code == "402") {
+        // The loan premium on the part of the loan above the owner's policy,
+        // as the difference of two premiums, plus the flat fee; rounded to the
+        // cent here, a half going up; no minimum.
+        working.secondPremium = WorkOutPremium(rule.schedule, ToTheCent(second));
+        line.credit = working.secondPremium->premium;
+        line.total = full - *line.credit + kSimultaneousLoanFee;
+        line.total = std::floor(line.total * 100 + 0.5) / 100;
+        working.beforeMinimum = line.total;
+        return;
+    }
+    if (second < first) {
+        working.secondPremium = WorkOutPremium(rule.schedule, ToTheCent(second));
+        line.credit = working.secondPremium->premium * kPriorCredit;
+        line.total = full - *line.credit;
+    } else {
+        working.fullyCovered = true;
+        line.total = full * kFullyCoveredShare;
+    }
+    ApplyMinimum(line, rule.minimum);
+}
 
 } // namespace
 
-std::optional<double> ChargeForAmount(std::string_view code, double amount)
+std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& amounts,
+                                     std::optional<double> splitPercent)
 {
-    if (code == "101" || code == "403")
-        return Finite(AtLeast(OwnersPremium(amount), 70));
-    if (code == "106")
-        return Finite(AtLeast(OwnersPremium(amount) * kExpandedCoverage, 77));
-    if (code == "201")
-        return Finite(AtLeast(LoanPremium(amount), 50));
-    if (code == "242")
-        return Finite(AtLeast(LoanPremium(amount) * kExpandedCoverage, 55));
-    if (code == "520")
-        return Finite(AtLeast(amount * kEndorsementShare, 500));
-    return std::nullopt;
-}
-
-std::optional<TwoAmountCharge> ChargeForTwoAmounts(std::string_view code, double firstAmount,
-                                                   double secondAmount, double secondAsShown)
-{
-    TwoAmountCharge charge{};
-    if (code == "402") {
-        charge.credit = LoanPremium(secondAsShown);
-        charge.total = LoanPremium(firstAmount) - *charge.credit + kSimultaneousLoanFee;
-        // Rounded to the cent here, a half going up; no minimum applies.
-        charge.total = std::floor(charge.total * 100 + 0.5) / 100;
-    } else if (code == "901" || code == "903") {
-        const auto premium = code == "901" ? OwnersPremium : LoanPremium;
-        const double minimum = code == "901" ? 70 : 50;
-        if (secondAmount < firstAmount) {
-            charge.credit = premium(secondAsShown) * kPriorCredit;
-            charge.total = premium(firstAmount) - *charge.credit;
-        } else {
-            charge.total = premium(firstAmount) * kFullyCoveredShare;
-        }
-        charge.total = AtLeast(charge.total, minimum);
-    } else {
+    const RateCodeRule* rule = RuleOf(code);
+    if (!rule)
+        return std::nullopt;
+    LinePricing line;
+    LineWorking& working = line.working;
+    switch (rule->entryClass) {
+    case EntryClass::Schedule:
+    case EntryClass::EndorsedCharge:
+        PriceOneAmount(*rule, amounts.first, line);
+        break;
+    case EntryClass::TwoAmount:
+        PriceTwoAmounts(*rule, amounts, line);
+        break;
+    case EntryClass::SplitFixedCharge:
+    case EntryClass::WholeFixedCharge:
+        line.total = *rule->fixedCharge;
+        break;
+    case EntryClass::NoCharge:
+        line.noCharge = true;
+        break;
+    case EntryClass::None:
         return std::nullopt;
     }
-    if (!std::isfinite(charge.total))
+    if (!std::isfinite(line.total))
         return std::nullopt;
-    return charge;
+
+    switch (rule->entryClass) {
+    case EntryClass::EndorsedCharge:
+    case EntryClass::WholeFixedCharge:
+        // Remitted whole: the charge to the cent, as shown.
+        working.remitRule = RemitRule::Whole;
+        line.remit = ToTheCent(line.total);
+        break;
+    case EntryClass::NoCharge:
+        working.remitRule = RemitRule::Nothing;
+        line.remit = 0.0;
+        break;
+    default:
+        // A fixed charge is taken as shown; a computed charge unrounded.
+        working.remitBase = IsFixedEntry(code) ? ToTheCent(line.total) : line.total;
+        if (splitPercent)
+            line.remit = Remittance(*splitPercent, working.remitBase);
+        break;
+    }
+    return line;
+}
+
+std::string ChargeText(const LinePricing& line)
+{
+    return line.noCharge ? std::string("No Charge") : FormatStandard(line.total);
 }
 
 double Remittance(double splitPercent, double totalCharge)
@@ -80,9 +132,9 @@ double Remittance(double splitPercent, double totalCharge)
     return splitPercent * totalCharge / 100;
 }
 
-double ToTheCent(double charge)
+double ToTheCent(double amount)
 {
-    return ParseNumber(FormatStandard(charge)).value_or(charge);
+    return ParseNumber(FormatStandard(amount)).value_or(amount);
 }
 
 } // namespace StateCalcs

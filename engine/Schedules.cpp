@@ -33,18 +33,6 @@ constexpr Schedule kLoan{{
     {0, 21'450, 0.001, 15'000'000}, // otherwise
 }};
 
-double Premium(const Schedule& schedule, double liability)
-{
-    const double x = RoundUpToThousand(liability);
-    for (std::size_t i = 0; i + 1 < schedule.size(); ++i) {
-        const Tier& tier = schedule[i];
-        if (x < tier.testBelow)
-            return tier.base + (x - tier.lowerBound) * tier.rate;
-    }
-    const Tier& top = schedule.back();
-    return top.base + (x - top.lowerBound) * top.rate;
-}
-
 } // namespace
 
 double RoundUpToThousand(double amount)
@@ -52,14 +40,34 @@ double RoundUpToThousand(double amount)
     return std::floor((amount + 999.99) / 1000) * 1000;
 }
 
+PremiumWorking WorkOutPremium(PremiumSchedule schedule, double liability)
+{
+    const double x = RoundUpToThousand(liability);
+    if (schedule == PremiumSchedule::None)
+        return {liability, x, 1, 0, 0, 0, 0};
+    const Schedule& tiers = schedule == PremiumSchedule::Owners ? kOwners : kLoan;
+    // The first tier whose test holds; a liability that passes none is in the last.
+    std::size_t i = 0;
+    while (i + 1 < tiers.size() && !(x < tiers[i].testBelow))
+        ++i;
+    const Tier& tier = tiers[i];
+    return {liability,
+            x,
+            static_cast<int>(i) + 1,
+            tier.base,
+            tier.lowerBound,
+            tier.rate,
+            tier.base + (x - tier.lowerBound) * tier.rate};
+}
+
 double OwnersPremium(double liability)
 {
-    return Premium(kOwners, liability);
+    return WorkOutPremium(PremiumSchedule::Owners, liability).premium;
 }
 
 double LoanPremium(double liability)
 {
-    return Premium(kLoan, liability);
+    return WorkOutPremium(PremiumSchedule::Loan, liability).premium;
 }
 
 } // namespace StateCalcs

@@ -272,28 +272,14 @@ void frmRates::LabelAmountFieldsForEntry()
                                                                      : "Liability");
 }
 
-// A fixed entry's charge and remittance are known as soon as it is picked.
+// A fixed entry's charge and remittance are known as soon as it is picked;
+// the remittance is taken on the charge as shown.
 void frmRates::ShowFixedCharge()
 {
     txt1->SetText("N/A");
-    switch (ClassOf(RateCode)) {
-    case EntryClass::NoCharge:
-        txtTotalCharge->SetText("No Charge");
-        txtRemit->SetText(FormatStandard(0.0));
-        break;
-    case EntryClass::WholeFixedCharge:
-        txtTotalCharge->SetText(FormatStandard(*FixedCharge(RateCode)));
-        txtRemit->SetText(FormatStandard(*FixedCharge(RateCode)));
-        break;
-    default: {
-        txtTotalCharge->SetText(FormatStandard(*FixedCharge(RateCode)));
-        // The remittance is taken on the charge as shown.
-        const auto split = SplitPercent();
-        const auto shown = ParseNumber(txtTotalCharge->Text());
-        txtRemit->SetText(split && shown ? FormatStandard(Remittance(*split, *shown)) : "");
-        break;
-    }
-    }
+    const auto line = PriceLine(RateCode, {}, SplitPercent());
+    txtTotalCharge->SetText(ChargeText(*line));
+    txtRemit->SetText(line->remit ? FormatStandard(*line->remit) : "");
 }
 
 void frmRates::List1_KeyPress(std::int16_t& KeyAscii)
@@ -337,19 +323,13 @@ void frmRates::txt1_KeyPress(std::int16_t& KeyAscii)
     bool remittanceKnown = true;
     const EntryClass entry = ClassOf(RateCode);
     if (entry == EntryClass::Schedule || entry == EntryClass::EndorsedCharge) {
-        const auto charge = ChargeForAmount(RateCode, Liability);
-        if (!charge) {
+        const auto line = PriceLine(RateCode, {Liability, 0}, SplitPercent());
+        if (!line) {
             AskForAmountIn(txt1); // beyond what the arithmetic can price
             return;
         }
-        TotalCharge = *charge;
-        if (entry == EntryClass::EndorsedCharge) {
-            RemitAmount = ToTheCent(TotalCharge); // remitted whole
-        } else if (const auto split = SplitPercent()) {
-            RemitAmount = Remittance(*split, TotalCharge); // on the unrounded charge
-        } else {
-            remittanceKnown = false;
-        }
+        TotalCharge = line->total;
+        remittanceKnown = TakeRemittance(*line);
     }
     ShowResults(remittanceKnown);
 }
@@ -382,21 +362,27 @@ void frmRates::txt2_KeyPress(std::int16_t& KeyAscii)
     }
     bool remittanceKnown = true;
     if (ClassOf(RateCode) == EntryClass::TwoAmount) {
-        const auto charge = ChargeForTwoAmounts(RateCode, FirstAmount, SecondAmount,
-                                                *ParseNumber(txt2->Text()));
-        if (!charge) {
+        const auto line = PriceLine(RateCode, {FirstAmount, SecondAmount}, SplitPercent());
+        if (!line) {
             AskForAmountIn(txt1);
             return;
         }
-        TotalCharge = charge->total;
-        if (charge->credit)
-            CreditAmount = *charge->credit;
-        if (const auto split = SplitPercent())
-            RemitAmount = Remittance(*split, TotalCharge);
-        else
-            remittanceKnown = false;
+        TotalCharge = line->total;
+        if (line->credit)
+            CreditAmount = *line->credit;
+        remittanceKnown = TakeRemittance(*line);
     }
     ShowResults(remittanceKnown);
+}
+
+// The remittance of a priced line, unrounded; false when the split could not
+// be read, so that no remittance is shown rather than a wrong one.
+bool frmRates::TakeRemittance(const StateCalcs::LinePricing& line)
+{
+    if (!line.remit)
+        return false;
+    RemitAmount = *line.remit;
+    return true;
 }
 
 void frmRates::ShowResults(bool remittanceKnown)

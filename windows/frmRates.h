@@ -11,6 +11,7 @@
 // results; the command buttons in the right-hand column close a calculation
 // (Continue), print the window, open the instructions and end the program.
 
+#include "engine/Pricing.h"
 #include "toolkit/Form.h"
 
 #include <cstdint>
@@ -64,6 +65,7 @@ private:
     void LabelAmountFieldsForEntry();
     void ShowFixedCharge();
     void ShowResults(bool remittanceKnown);
+    bool TakeRemittance(const StateCalcs::LinePricing& line);
     void AskForAmountIn(tk::TextBox* field);
     std::optional<double> SplitPercent() const;
 

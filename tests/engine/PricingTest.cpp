@@ -19,7 +19,7 @@ TEST(Pricing, OneAmountChargeIsAtLeastTheMinimum)
                                               {"242", 0.0, "55.00"},
                                               {"101", 19'000.0, "70.00"},
                                               {"101", 21'000.0, "73.50"}})
-        EXPECT_EQ(FormatStandard(ChargeForAmount(code, amount).value_or(-1)), total) << code;
+        EXPECT_EQ(ChargeText(*PriceLine(code, {amount, 0}, 20)), total) << code;
 }
 
 // The charge of 402, 901 and 903 with the credit taken off ("" where none is
@@ -48,9 +48,9 @@ TEST(Pricing, TwoAmountChargeAndCredit)
 {
     for (const auto& [code, first, second, total, credit] : kTwoAmounts) {
         SCOPED_TRACE(::testing::Message() << code << ' ' << first << '/' << second);
-        const auto charge = ChargeForTwoAmounts(code, first, second, ToTheCent(second));
+        const auto charge = PriceLine(code, {first, second}, 20);
         ASSERT_TRUE(charge.has_value());
-        EXPECT_EQ(FormatStandard(charge->total), total);
+        EXPECT_EQ(ChargeText(*charge), total);
         EXPECT_EQ(charge->credit ? FormatStandard(*charge->credit) : "", credit);
     }
 }
@@ -64,20 +64,30 @@ TEST(Pricing, RemittanceIsTheSplitShareRoundedOnlyWhenShown)
     EXPECT_DOUBLE_EQ(Remittance(12.5, 25), 3.125);
 }
 
-// Only amount entries are priced from amounts, and only to a finite charge.
-TEST(Pricing, PricesOnlyAmountEntriesAndFiniteCharges)
+// Fixed entries ignore the amounts; an unknown code or a charge that is not
+// finite prices nothing; without a split only whole remittances are known.
+TEST(Pricing, FixedChargesUnknownCodesAndFiniteCharges)
 {
-    for (const char* code :
-         {"401", "525", "550", "5100", "5250", "660", "510", "500", "402", "901", "903", ""})
-        EXPECT_EQ(ChargeForAmount(code, 100'000), std::nullopt) << code;
-    for (const char* code : {"101", "106", "201", "242", "403", "520", "401", ""})
-        EXPECT_FALSE(ChargeForTwoAmounts(code, 100'000, 50'000, 50'000).has_value()) << code;
-    EXPECT_DOUBLE_EQ(ChargeForAmount("106", 1e308).value_or(0), (26'400 + 1e308 * 0.00125) * 1.1);
+    for (const auto& [code, total, remit] : {std::tuple{"401", "35.00", "4.38"},
+                                             {"5250", "250.00", "31.25"},
+                                             {"510", "1,000.00", "1,000.00"},
+                                             {"660", "25.00", "25.00"},
+                                             {"500", "No Charge", "0.00"}}) {
+        const auto line = PriceLine(code, {100'000, 50'000}, 12.5);
+        ASSERT_TRUE(line.has_value()) << code;
+        EXPECT_EQ(ChargeText(*line), total) << code;
+        EXPECT_EQ(FormatStandard(line->remit.value_or(-1)), remit) << code;
+    }
+    for (const char* code : {"", "51", "0101", "5000"})
+        EXPECT_FALSE(PriceLine(code, {100'000, 0}, 20).has_value()) << code;
+    EXPECT_DOUBLE_EQ(PriceLine("106", {1e308, 0}, 20)->total, (26'400 + 1e308 * 0.00125) * 1.1);
     const double infinity = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(ChargeForAmount("106", infinity), std::nullopt);
-    EXPECT_EQ(ChargeForAmount("201", std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+    EXPECT_FALSE(PriceLine("106", {infinity, 0}, 20).has_value());
+    EXPECT_FALSE(PriceLine("201", {std::numeric_limits<double>::quiet_NaN(), 0}, 20).has_value());
     for (const char* code : {"402", "901", "903"})
-        EXPECT_FALSE(ChargeForTwoAmounts(code, infinity, 0, 0).has_value()) << code;
+        EXPECT_FALSE(PriceLine(code, {infinity, 0}, 20).has_value()) << code;
+    EXPECT_FALSE(PriceLine("101", {100'000, 0}, std::nullopt)->remit.has_value());
+    EXPECT_EQ(PriceLine("520", {8'000, 0}, std::nullopt)->remit, 800);
 }
 
 } // namespace
