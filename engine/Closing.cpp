@@ -1,0 +1,450 @@
+#include "engine/Closing.h"
+
+#include "engine/Catalogue.h"
+#include "engine/NumberText.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace StateCalcs {
+namespace {
+
+// Catalogue lines (0-based) the policies of a closing are priced by.
+constexpr std::size_t kOwnersSingleIssue = 0;        // 101
+constexpr std::size_t kOwnersAboveLoan = 1;          // 101, simultaneous with a smaller loan
+constexpr std::size_t kExpandedOwners = 2;           // 106
+constexpr std::size_t kLoanSingleIssue = 3;          // 201
+constexpr std::size_t kExpandedLoan = 4;             // 242
+constexpr std::size_t kLoanBelowOwners = 5;          // 401, a fixed 35
+constexpr std::size_t kLoanAboveOwners = 6;          // 402
+constexpr std::size_t kOwnersBelowLoan = 7;          // 403
+constexpr std::size_t kOwnersReissue = 8;            // 901
+constexpr std::size_t kLoanRefinance = 9;            // 903
+constexpr std::size_t kClosingProtectionLetter = 10; // 660
+constexpr std::size_t kFirstEndorsement = 11;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string Quoted(std::string_view text)
+{
+    return '"' + std::string(text) + '"';
+}
+
+// Digits with at most one "."; in the whole part, "," only between groups
+// of three digits after a first group of one to three.
+bool IsPlainAmount(std::string_view text)
+{
+    const auto point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view()
+                                                                      : text.substr(point + 1);
+    if (whole.empty() && fraction.empty())
+        return false;
+    if (!std::all_of(fraction.begin(), fraction.end(), IsDigit))
+        return false;
+    if (whole.find(',') == std::string_view::npos)
+        return std::all_of(whole.begin(), whole.end(), IsDigit);
+    std::size_t groupStart = 0;
+    for (std::size_t i = 0; i <= whole.size(); ++i) {
+        if (i < whole.size() && IsDigit(whole[i]))
+            continue;
+        if (i < whole.size() && whole[i] != ',')
+            return false;
+        const std::size_t length = i - groupStart;
+        const bool firstGroup = groupStart == 0;
+        if (firstGroup ? (length < 1 || length > 3) : length != 3)
+            return false;
+        groupStart = i + 1;
+    }
+    return true;
+}
+
+std::string_view FormOf(std::string_view entryText)
+{
+    // "525   - ALTA 1-06  Street Assessment": the form follows "ALTA " up to
+    // the two blanks before the title.
+    const auto start = entryText.find("ALTA ") + 5;
+    return entryText.substr(start, entryText.find("  ", start) - start);
+}
+
+std::vector<EndorsementLine> MakeEndorsementLines()
+{
+    std::vector<EndorsementLine> lines;
+    for (std::size_t entry = kFirstEndorsement; entry < RateEntries.size(); ++entry) {
+        const std::string_view text = RateEntries[entry];
+        const std::string_view form = FormOf(text);
+        const auto titleAt = text.find("  ", text.find("ALTA ")) + 2;
+        const auto code = text.substr(0, text.find(' '));
+        // Line 40 reads "1.1-06" but is the Future Advance family of 14-06:
+        // form 14.1-06.
+        const std::string_view also = form == "1.1-06" ? "14.1-06" : "";
+        lines.push_back({entry, code, form, also, text.substr(titleAt)});
+    }
+    return lines;
+}
+
+bool NamesForm(std::string_view form, std::string_view typed)
+{
+    if (form.empty())
+        return false;
+    return form == typed
+           || (form.size() == typed.size() + 3 && form.substr(0, typed.size()) == typed
+               && form.substr(typed.size()) == "-06");
+}
+
+std::string FormName(std::size_t entry)
+{
+    return "ALTA " + std::string(EndorsementAt(entry)->form);
+}
+
+std::string_view PolicyWord(Policy policy)
+{
+    return policy == Policy::Owners ? "owner" : "loan";
+}
+
+// Builds a quoted line: the pricing of its catalogue line on the amounts
+// as shown, with the figures as shown.
+class LineMaker {
+public:
+    explicit LineMaker(double splitPercent) : m_split(splitPercent) {}
+
+    std::optional<QuotedLine> Make(LineRole role, std::size_t entry, std::vector<PricedOn> pricedOn,
+                                   std::optional<Policy> policy = std::nullopt) const
+    {
+        const std::string_view text = RateEntries[entry];
+        const std::string code = RateCodeOf(text);
+        LineAmounts amounts;
+        if (!pricedOn.empty())
+            amounts.first = pricedOn[0].amount;
+        if (pricedOn.size() > 1)
+            amounts.second = pricedOn[1].amount;
+        auto pricing = PriceLine(code, amounts, m_split);
+        if (!pricing || !pricing->remit)
+            return std::nullopt;
+        // The second amount shows capped at the first, as the window shows it.
+        if (pricedOn.size() > 1)
+            pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
+        QuotedLine line{role,
+                        entry,
+                        text,
+                        text.substr(0, code.size()),
+                        policy,
+                        std::move(pricedOn),
+                        *pricing,
+                        pricing->noCharge ? 0 : CentsAsShown(pricing->total),
+                        CentsAsShown(*pricing->remit),
+                        ChargeText(*pricing),
+                        FormatStandard(*pricing->remit)};
+        return line;
+    }
+
+private:
+    double m_split;
+};
+
+constexpr std::string_view kLiability = "Liability";
+constexpr std::string_view kOwnersPolicyLiability = "Owners Policy Liability";
+constexpr std::string_view kPriorPolicyLiability = "Prior Policy Liability";
+constexpr std::string_view kChargeForEndorsedPolicy = "Charge for Endorsed Policy";
+
+// What the agent gave, each amount to the cent; a prior liability of zero
+// counts as none.
+struct Amounts {
+    std::optional<double> price, loan, priorOwners, priorLoan;
+};
+
+Amounts AsShown(const ClosingRequest& request)
+{
+    const auto cents = [](std::optional<double> amount) {
+        return amount ? std::optional<double>(StateCalcs::ToTheCent(*amount)) : std::nullopt;
+    };
+    const auto prior = [&](std::optional<double> amount) {
+        const auto shown = cents(amount);
+        return shown && *shown > 0 ? shown : std::nullopt;
+    };
+    return {cents(request.price), cents(request.loan), prior(request.priorOwners),
+            prior(request.priorLoan)};
+}
+
+std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amounts& a)
+{
+    using F = ClosingField;
+    const bool expanded = request.coverage == Coverage::Expanded;
+    if (request.splitPercent < 10 || request.splitPercent > 70)
+        return ClosingRefusal{"the premium split must be from 10 to 70 percent", {F::Split}};
+    if (!a.price && !a.loan && request.endorsements.empty() && !request.closingProtectionLetter)
+        return ClosingRefusal{"there is nothing to quote: give a sales price, a loan amount, an "
+                              "endorsement or the closing protection letter",
+                              {F::Price, F::Loan, F::Endorsements, F::Letter}};
+    if (a.price && *a.price == 0)
+        return ClosingRefusal{"a sales price of zero cannot be insured", {F::Price}};
+    if (a.loan && *a.loan == 0)
+        return ClosingRefusal{"a loan amount of zero cannot be insured", {F::Loan}};
+    if (a.priorLoan && a.price)
+        return ClosingRefusal{"the refinance credit (a prior loan liability) is for a refinance, "
+                              "which has no sales price",
+                              {F::PriorLoan, F::Price}};
+    if (a.priorOwners && !a.price)
+        return ClosingRefusal{"the reissue credit (a prior owner's liability) needs a sales price",
+                              {F::PriorOwners, F::Price}};
+    if (expanded && a.price && a.loan)
+        return ClosingRefusal{"expanded coverage is for an owner's policy alone or a loan policy "
+                              "alone, not both",
+                              {F::Coverage, F::Price, F::Loan}};
+    if (expanded && (a.priorOwners || a.priorLoan))
+        return ClosingRefusal{"expanded coverage takes no reissue or refinance credit",
+                              {F::Coverage, a.priorOwners ? F::PriorOwners : F::PriorLoan}};
+
+    const auto& wanted = request.endorsements;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const EndorsementLine* line = EndorsementAt(wanted[i].entry);
+        if (!line)
+            return ClosingRefusal{"an endorsement is not in the catalogue", {F::Endorsements}};
+        const std::string name = FormName(wanted[i].entry);
+        if (const auto policy = wanted[i].policy) {
+            const bool present = *policy == Policy::Owners ? a.price.has_value()
+                                                           : a.loan.has_value();
+            if (!present)
+                return ClosingRefusal{
+                    name + " is named on the " + std::string(PolicyWord(*policy))
+                        + " policy, and this closing has none",
+                    {F::Endorsements, *policy == Policy::Owners ? F::Price : F::Loan}};
+        }
+        if (IsPricedOnAPolicy(*line)) {
+            if (!a.price && !a.loan)
+                return ClosingRefusal{name
+                                          + " is priced on the charge of a policy, and this "
+                                            "closing has none",
+                                      {F::Endorsements, F::Price, F::Loan}};
+            if (a.price && a.loan && !wanted[i].policy)
+                return ClosingRefusal{name + " is on the owner's or the loan policy: say which ("
+                                          + std::string(line->form.substr(0, line->form.size() - 3))
+                                          + ":owner or :loan)",
+                                      {F::Endorsements}};
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (wanted[j].entry != wanted[i].entry)
+                continue;
+            const bool eachOnItsOwn = wanted[i].policy && wanted[j].policy
+                                      && *wanted[i].policy != *wanted[j].policy;
+            if (!eachOnItsOwn)
+                return ClosingRefusal{name + " is asked for twice: once, or once on each policy",
+                                      {F::Endorsements}};
+        }
+    }
+    return std::nullopt;
+}
+
+ClosingRefusal CannotBePriced()
+{
+    return {"the amounts are beyond what the rates can price", {}};
+}
+
+} // namespace
+
+// ---- Readers ---------------------------------------------------------------------
+
+Reading<double> ReadClosingAmount(std::string_view text)
+{
+    if (text.empty())
+        return {std::nullopt, "no amount was given"};
+    if (!IsPlainAmount(text))
+        return {std::nullopt, Quoted(text)
+                                  + " is not a plain amount: digits, with \",\" between "
+                                    "thousands and at most one \".\""};
+    const auto value = ParseNumber(text);
+    if (!value || ToTheCent(*value) > kLargestClosingAmount)
+        return {std::nullopt, Quoted(text) + " is more than 999,999,999,999.99"};
+    return {ToTheCent(*value), {}};
+}
+
+Reading<double> ReadSplit(std::string_view text)
+{
+    if (text.empty())
+        return {std::nullopt, "no premium split was given"};
+    if (!IsPlainNumber(text))
+        return {std::nullopt,
+                Quoted(text) + " is not a plain number: digits and at most one \".\""};
+    const auto point = text.find('.');
+    if (point != std::string_view::npos && text.size() - point - 1 > 2)
+        return {std::nullopt, Quoted(text) + " has more than two decimals"};
+    const double split = *ParseNumber(text);
+    if (split < 10 || split > 70)
+        return {std::nullopt, Quoted(text) + " is not a premium split from 10 to 70 percent"};
+    return {split, {}};
+}
+
+Reading<EndorsementRequest> ReadEndorsement(std::string_view text)
+{
+    std::string_view form = text;
+    std::optional<Policy> policy;
+    if (const auto colon = text.find(':'); colon != std::string_view::npos) {
+        form = text.substr(0, colon);
+        const std::string_view word = text.substr(colon + 1);
+        if (word == "owner")
+            policy = Policy::Owners;
+        else if (word == "loan")
+            policy = Policy::Loan;
+        else
+            return {std::nullopt,
+                    Quoted(text) + " names no policy: put :owner or :loan after the form number"};
+    }
+    for (const EndorsementLine& line : EndorsementLines())
+        if (NamesForm(line.form, form) || NamesForm(line.also, form))
+            return {EndorsementRequest{line.entry, policy}, {}};
+    return {std::nullopt, Quoted(text) + " is no ALTA endorsement of the catalogue"};
+}
+
+// ---- Endorsement lines ---------------------------------------------------------
+
+const std::vector<EndorsementLine>& EndorsementLines()
+{
+    static const std::vector<EndorsementLine> lines = MakeEndorsementLines();
+    return lines;
+}
+
+const EndorsementLine* EndorsementAt(std::size_t entry)
+{
+    if (entry < kFirstEndorsement || entry >= RateEntries.size())
+        return nullptr;
+    return &EndorsementLines()[entry - kFirstEndorsement];
+}
+
+bool IsPricedOnAPolicy(const EndorsementLine& line)
+{
+    return ClassOf(line.code) == EntryClass::EndorsedCharge;
+}
+
+// ---- The closing ---------------------------------------------------------------
+
+ClosingOutcome QuoteClosing(const ClosingRequest& request)
+{
+    const Amounts a = AsShown(request);
+    if (auto refusal = RefusalOf(request, a))
+        return {std::nullopt, std::move(*refusal)};
+
+    const bool expanded = request.coverage == Coverage::Expanded;
+    const LineMaker make(request.splitPercent);
+    ClosingQuote quote;
+    quote.splitPercent = request.splitPercent;
+    std::optional<QuotedLine> owners, loan;
+
+    if (a.price) {
+        const double price = *a.price;
+        if (expanded)
+            owners = make.Make(LineRole::OwnersPolicy, kExpandedOwners, {{kLiability, price}});
+        else if (a.priorOwners)
+            owners = make.Make(LineRole::OwnersPolicy, kOwnersReissue,
+                               {{kLiability, price}, {kPriorPolicyLiability, *a.priorOwners}});
+        else if (!a.loan)
+            owners = make.Make(LineRole::OwnersPolicy, kOwnersSingleIssue, {{kLiability, price}});
+        else
+            owners = make.Make(LineRole::OwnersPolicy,
+                               *a.loan <= price ? kOwnersAboveLoan : kOwnersBelowLoan,
+                               {{kLiability, price}});
+        if (!owners)
+            return {std::nullopt, CannotBePriced()};
+    }
+    if (a.loan) {
+        const double amount = *a.loan;
+        if (expanded)
+            loan = make.Make(LineRole::LoanPolicy, kExpandedLoan, {{kLiability, amount}});
+        else if (a.price && amount <= *a.price)
+            loan = make.Make(LineRole::LoanPolicy, kLoanBelowOwners, {});
+        else if (a.price)
+            loan = make.Make(LineRole::LoanPolicy, kLoanAboveOwners,
+                             {{kLiability, amount}, {kOwnersPolicyLiability, *a.price}});
+        else if (a.priorLoan)
+            loan = make.Make(LineRole::LoanPolicy, kLoanRefinance,
+                             {{kLiability, amount}, {kPriorPolicyLiability, *a.priorLoan}});
+        else
+            loan = make.Make(LineRole::LoanPolicy, kLoanSingleIssue, {{kLiability, amount}});
+        if (!loan)
+            return {std::nullopt, CannotBePriced()};
+    }
+    if (owners)
+        quote.lines.push_back(*owners);
+    if (loan)
+        quote.lines.push_back(*loan);
+
+    for (const EndorsementRequest& wanted : request.endorsements) {
+        const EndorsementLine& line = *EndorsementAt(wanted.entry);
+        std::optional<Policy> policy = wanted.policy;
+        std::vector<PricedOn> pricedOn;
+        if (IsPricedOnAPolicy(line)) {
+            // On the only policy, or the one named; at its charge as shown.
+            if (!policy)
+                policy = owners ? Policy::Owners : Policy::Loan;
+            const QuotedLine& endorsed = *policy == Policy::Owners ? *owners : *loan;
+            const double charge = *ParseNumber(FormatCents(endorsed.grossCents, false));
+            pricedOn.push_back({kChargeForEndorsedPolicy, charge});
+        }
+        auto quoted = make.Make(LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy);
+        if (!quoted)
+            return {std::nullopt, CannotBePriced()};
+        quote.lines.push_back(std::move(*quoted));
+    }
+    if (request.closingProtectionLetter)
+        quote.lines.push_back(
+            *make.Make(LineRole::ClosingProtectionLetter, kClosingProtectionLetter, {}));
+
+    TridDisclosure& trid = quote.trid;
+    for (const QuotedLine& line : quote.lines) {
+        quote.grossCents += line.grossCents;
+        quote.remitCents += line.remitCents;
+        if (line.role == LineRole::OwnersPolicy)
+            trid.ownersChargedCents = line.grossCents;
+        else if (line.role == LineRole::LoanPolicy)
+            trid.lendersChargedCents = line.grossCents;
+        else
+            trid.otherCents += line.grossCents;
+    }
+    trid.hasOwnersPolicy = owners.has_value();
+    trid.hasLoanPolicy = loan.has_value();
+    trid.lendersDisclosedCents = trid.lendersChargedCents;
+    trid.ownersDisclosedCents = trid.ownersChargedCents;
+    if (owners && loan) {
+        // The lender's policy at its full premium as a stand-alone policy; the
+        // owner's takes what the simultaneous issue saved. A reissue credit is
+        // no simultaneous-issue saving and stays in the owner's figure.
+        trid.standAloneLoan = PriceLine(RateCodeOf(RateEntries[kLoanSingleIssue]), {*a.loan, 0},
+                                        request.splitPercent);
+        const std::int64_t standAlone = CentsAsShown(trid.standAloneLoan->total);
+        trid.lendersDisclosedCents = standAlone;
+        trid.ownersDisclosedCents = trid.ownersChargedCents + trid.lendersChargedCents - standAlone;
+    }
+    trid.chargedCents = trid.ownersChargedCents + trid.lendersChargedCents + trid.otherCents;
+    trid.disclosedCents = trid.ownersDisclosedCents + trid.lendersDisclosedCents + trid.otherCents;
+    return {std::move(quote), {}};
+}
+
+std::int64_t CentsAsShown(double amount)
+{
+    const std::string shown = FormatStandard(amount);
+    std::string digits;
+    for (const char c : shown)
+        if (IsDigit(c))
+            digits += c;
+    std::int64_t cents = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), cents);
+    return shown.starts_with('-') ? -cents : cents;
+}
+
+std::string FormatCents(std::int64_t cents, bool grouped)
+{
+    const bool negative = cents < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
+                                             : static_cast<std::uint64_t>(cents);
+    std::string whole = std::to_string(magnitude / 100);
+    if (grouped)
+        for (auto i = static_cast<std::ptrdiff_t>(whole.size()) - 3; i > 0; i -= 3)
+            whole.insert(static_cast<std::size_t>(i), ",");
+    const auto fraction = magnitude % 100;
+    return (negative ? "-" : "") + whole + '.' + char('0' + fraction / 10)
+           + char('0' + fraction % 10);
+}
+
+} // namespace StateCalcs

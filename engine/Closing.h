@@ -1,0 +1,182 @@
+#pragma once
+
+// A closing quote: every title charge of one real-estate closing at once.
+// An owner's policy on the sales price, a loan policy on the loan (issued
+// simultaneously when both are bought), a reissue or refinance credit,
+// endorsements and the closing protection letter, each priced as the rate
+// window prices its catalogue line, with the totals and the figures the
+// federal Loan Estimate and Closing Disclosure show (TRID).
+//
+// The programs that quote closings read what the agent gives them with the
+// readers below, build a ClosingRequest and call QuoteClosing. A closing the
+// catalogue has no line for is refused with one line that says why.
+
+#include "engine/Pricing.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace StateCalcs {
+
+// ---- Reading what the agent gives ------------------------------------------
+
+// The largest amount a closing takes. The limit belongs to the closing, not
+// to the arithmetic of a line, which the rate window shares.
+inline constexpr double kLargestClosingAmount = 999'999'999'999.99;
+
+// What a reader made of a text: the value, or why there is none.
+template <typename T>
+struct Reading {
+    std::optional<T> value;
+    std::string error; // one line, naming no option or field; empty when read
+};
+
+// An amount: digits, with "," between groups of three if at all, and at most
+// one "."; from 0 to 999,999,999,999.99 once taken to the cent. No sign,
+// exponent, blank or symbol. Taken to the cent as the rate window shows it.
+Reading<double> ReadClosingAmount(std::string_view text);
+
+// The premium split: a plain number (digits and at most one ".") with at
+// most two decimals, from 10 to 70 percent, both included.
+Reading<double> ReadSplit(std::string_view text);
+
+enum class Policy { Owners, Loan };
+
+// An endorsement as the agent names it: its ALTA form number as the
+// catalogue writes it, with or without "-06" ("8.1", "8.1-06"; line 40's
+// "1.1-06", plainly form 14.1-06, answers to "14.1" too), optionally followed
+// by the policy it is on ("9:owner", "3.1:loan").
+struct EndorsementRequest {
+    std::size_t entry = 0; // index of its line in RateEntries
+    std::optional<Policy> policy;
+};
+Reading<EndorsementRequest> ReadEndorsement(std::string_view text);
+
+// ---- The endorsement lines of the catalogue --------------------------------
+
+struct EndorsementLine {
+    std::size_t entry;      // index of the line in RateEntries
+    std::string_view code;  // its rate code
+    std::string_view form;  // as the catalogue writes it: "9-06", "1.1-06"
+    std::string_view also;  // another form number it answers to, or empty: "14.1-06"
+    std::string_view title; // "Restrictions, Encroachments, Minerals"
+};
+
+// The ALTA endorsements (catalogue lines 12 to 62), in catalogue order.
+const std::vector<EndorsementLine>& EndorsementLines();
+
+// The endorsement line of a catalogue index; nothing when it is no endorsement.
+const EndorsementLine* EndorsementAt(std::size_t entry);
+
+// True for the zoning endorsements (ALTA 3-06 and 3.1-06, code 520), which
+// are priced on the charge of the policy they are on.
+bool IsPricedOnAPolicy(const EndorsementLine& line);
+
+// ---- The closing ------------------------------------------------------------
+
+enum class Coverage { Standard, Expanded };
+
+struct ClosingRequest {
+    double splitPercent = 0;           // read with ReadSplit
+    std::optional<double> price;       // the sales price: the owner's liability
+    std::optional<double> loan;        // the loan amount: the loan policy's liability
+    std::optional<double> priorOwners; // prior owner's policy liability (reissue credit)
+    std::optional<double> priorLoan;   // prior loan policy liability (refinance credit)
+    Coverage coverage = Coverage::Standard;
+    std::vector<EndorsementRequest> endorsements;
+    bool closingProtectionLetter = false;
+};
+
+// The inputs of a closing, for telling which of them a refusal is about.
+enum class ClosingField {
+    Split,
+    Price,
+    Loan,
+    PriorOwners,
+    PriorLoan,
+    Coverage,
+    Endorsements,
+    Letter,
+};
+
+struct ClosingRefusal {
+    std::string reason; // one line
+    std::vector<ClosingField> fields;
+};
+
+enum class LineRole { OwnersPolicy, LoanPolicy, Endorsement, ClosingProtectionLetter };
+
+// An amount a line is priced on, with the name the rate window gives it:
+// "Liability", "Owners Policy Liability", "Prior Policy Liability" or
+// "Charge for Endorsed Policy".
+struct PricedOn {
+    std::string_view name;
+    double amount; // to the cent
+};
+
+struct QuotedLine {
+    LineRole role;
+    std::size_t entry;            // index of the catalogue line in RateEntries
+    std::string_view text;        // the catalogue line
+    std::string_view code;        // its rate code
+    std::optional<Policy> policy; // the policy an endorsement is on, where known
+    std::vector<PricedOn> pricedOn;
+    LinePricing pricing;     // the figures unrounded, with their working
+    std::int64_t grossCents; // as shown; "No Charge" is 0
+    std::int64_t remitCents; // as shown
+    std::string grossText;   // "1,234.50" or "No Charge"
+    std::string remitText;   // "185.18"
+};
+
+inline constexpr std::string_view kLendersTitleInsurance = "Title – Lender's Title Insurance";
+inline constexpr std::string_view kOwnersTitleInsurance
+    = "Title – Owner's Title Insurance (optional)";
+
+// The title premiums as the Loan Estimate and Closing Disclosure show them.
+// With both policies the lender's policy is disclosed at its full
+// stand-alone premium and the owner's policy as the owner's premium plus the
+// simultaneous loan premium minus that full loan premium; with one policy
+// each is disclosed as charged. Endorsements and the letter are disclosed as
+// charged. The disclosed premiums add up to the charged ones to the cent.
+struct TridDisclosure {
+    bool hasLoanPolicy = false;
+    bool hasOwnersPolicy = false;
+    std::int64_t lendersChargedCents = 0;
+    std::int64_t ownersChargedCents = 0;
+    std::int64_t lendersDisclosedCents = 0;
+    std::int64_t ownersDisclosedCents = 0;
+    std::int64_t otherCents = 0; // endorsements and the letter, as charged
+    std::int64_t chargedCents = 0;
+    std::int64_t disclosedCents = 0;
+    // With both policies: the loan policy as a stand-alone policy (line 4,
+    // code 201, on the loan), which the lender's figure is.
+    std::optional<LinePricing> standAloneLoan;
+};
+
+struct ClosingQuote {
+    double splitPercent = 0;
+    std::vector<QuotedLine> lines; // owner's, loan, endorsements as asked, the letter
+    std::int64_t grossCents = 0;
+    std::int64_t remitCents = 0;
+    TridDisclosure trid;
+};
+
+struct ClosingOutcome {
+    std::optional<ClosingQuote> quote; // when the catalogue prices the closing
+    ClosingRefusal refusal;            // otherwise, why not
+};
+
+// Prices a closing, or says why the catalogue has no line for it.
+ClosingOutcome QuoteClosing(const ClosingRequest& request);
+
+// Whole cents of a figure as the "Standard" format shows it.
+std::int64_t CentsAsShown(double amount);
+
+// Whole cents in the "Standard" format ("1,234.50"), or plain ("1234.50").
+std::string FormatCents(std::int64_t cents, bool grouped = true);
+
+} // namespace StateCalcs

@@ -1,0 +1,330 @@
+#include "engine/Closing.h"
+
+#include "engine/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace StateCalcs {
+namespace {
+
+EndorsementRequest Endorse(const char* text)
+{
+    const auto read = ReadEndorsement(text);
+    EXPECT_TRUE(read.value.has_value()) << text << ": " << read.error;
+    return read.value.value_or(EndorsementRequest{});
+}
+
+// A closing, and what it comes to: per line "code gross/remit", then the
+// totals and the disclosed lender's and owner's premiums.
+struct ClosingRow {
+    const char* name;
+    ClosingRequest request;
+    std::vector<std::string> lines;
+    const char *gross, *remit, *lenders, *owners;
+};
+
+std::vector<ClosingRow> Rows()
+{
+    const auto endorse = [](std::initializer_list<const char*> forms) {
+        std::vector<EndorsementRequest> list;
+        for (const char* form : forms)
+            list.push_back(Endorse(form));
+        return list;
+    };
+    using C = Coverage;
+    return {
+        // Price only: 350 + 150,000 × 0.002 = 650.00.
+        {"PriceOnly",
+         {15, 250'000, {}, {}, {}, C::Standard, {}, false},
+         {"101 650.00/97.50"},
+         "650.00",
+         "97.50",
+         "0.00",
+         "650.00"},
+        // Reissue: 650.00 less 40% of 350.00 (the premium on 100,000).
+        {"PriceWithReissue",
+         {15, 250'000, {}, 100'000, {}, C::Standard, {}, false},
+         {"901 510.00/76.50"},
+         "510.00",
+         "76.50",
+         "0.00",
+         "510.00"},
+        // A prior liability above the price is capped: 60% of 750.00.
+        {"ReissueCapped",
+         {15, 300'000, {}, 400'000, {}, C::Standard, {}, false},
+         {"901 450.00/67.50"},
+         "450.00",
+         "67.50",
+         "0.00",
+         "450.00"},
+        {"LoanOnly",
+         {20, {}, 200'000, {}, {}, C::Standard, {}, false},
+         {"201 425.00/85.00"},
+         "425.00",
+         "85.00",
+         "425.00",
+         "0.00"},
+        // Refinance: 600.00 less 40% of 425.00; the zoning endorsement is a
+        // tenth of the loan policy's 430.00, so its minimum of 500.
+        {"Refinance",
+         {20, {}, 300'000, {}, 200'000, C::Standard, endorse({"3.1"}), false},
+         {"903 430.00/86.00", "520 500.00/500.00"},
+         "930.00",
+         "586.00",
+         "430.00",
+         "0.00"},
+        // Loan below the price: the loan policy is a flat 35. Disclosed, the
+        // lender's is the stand-alone 425.00 and the owner's 650 + 35 − 425.
+        {"PurchaseLoanBelowPrice",
+         {15, 250'000, 200'000, {}, {}, C::Standard, endorse({"8.1", "9-06"}), true},
+         {"101 650.00/97.50", "401 35.00/5.25", "500 No Charge/0.00", "550 50.00/7.50",
+          "660 25.00/25.00"},
+         "760.00",
+         "135.25",
+         "425.00",
+         "260.00"},
+        {"LoanEqualToPrice",
+         {15, 250'000, 250'000, {}, {}, C::Standard, {}, false},
+         {"101 650.00/97.50", "401 35.00/5.25"},
+         "685.00",
+         "102.75",
+         "512.50",
+         "172.50"},
+        // Loan above the price: 403 on the price (550.00); 402 is 512.50 −
+        // 425.00 + 35 = 122.50, remitting 18.375, shown 18.38.
+        {"PurchaseLoanAbovePrice",
+         {15, 200'000, 250'000, {}, {}, C::Standard, {}, false},
+         {"403 550.00/82.50", "402 122.50/18.38"},
+         "672.50",
+         "100.88",
+         "512.50",
+         "160.00"},
+        // The reissue credit stays in the owner's disclosed figure: 510 + 35 − 425.
+        {"PurchaseWithReissue",
+         {15, 250'000, 200'000, 100'000, {}, C::Standard, {}, false},
+         {"901 510.00/76.50", "401 35.00/5.25"},
+         "545.00",
+         "81.75",
+         "425.00",
+         "120.00"},
+        {"ExpandedOwners",
+         {20, 100'000, {}, {}, {}, C::Expanded, {}, false},
+         {"106 385.00/77.00"},
+         "385.00",
+         "77.00",
+         "0.00",
+         "385.00"},
+        {"ExpandedLoan",
+         {20, {}, 200'000, {}, {}, C::Expanded, endorse({"27"}), false},
+         {"242 467.50/93.50", "510 1,000.00/1,000.00"},
+         "1,467.50",
+         "1,093.50",
+         "467.50",
+         "0.00"},
+        // Zoning on the owner's policy at 8,000 × 3.50 + ... : price 5,000,000
+        // gives 10,150.00, a tenth is 1,015.00; the same form on each policy.
+        {"ZoningOnEachPolicy",
+         {10, 5'000'000, 100'000, {}, {}, C::Standard, endorse({"3:owner", "3-06:loan"}), false},
+         {"101 10,150.00/1,015.00", "401 35.00/3.50", "520 1,015.00/1,015.00", "520 500.00/500.00"},
+         "11,700.00",
+         "2,533.50",
+         "250.00",
+         "9,935.00"},
+        // Endorsements and the letter alone; line 40 answers to 14.1.
+        {"EndorsementsAlone",
+         {12.5, {}, {}, {}, {}, C::Standard, endorse({"11", "14.1"}), true},
+         {"550 50.00/6.25", "550 50.00/6.25", "660 25.00/25.00"},
+         "125.00",
+         "37.50",
+         "0.00",
+         "0.00"},
+        // A prior liability of zero counts as none; amounts are taken to the cent.
+        {"ZeroPriorAndCents",
+         {20, 100'000.005, {}, 0, {}, C::Standard, {}, false},
+         {"101 352.00/70.40"},
+         "352.00",
+         "70.40",
+         "0.00",
+         "352.00"},
+    };
+}
+
+TEST(Closing, EachCompositionPricesItsLinesTotalsAndDisclosure)
+{
+    for (const ClosingRow& row : Rows()) {
+        SCOPED_TRACE(row.name);
+        const ClosingOutcome outcome = QuoteClosing(row.request);
+        ASSERT_TRUE(outcome.quote.has_value()) << outcome.refusal.reason;
+        const ClosingQuote& quote = *outcome.quote;
+        std::vector<std::string> lines;
+        for (const QuotedLine& line : quote.lines)
+            lines.push_back(std::string(line.code) + ' ' + line.grossText + '/' + line.remitText);
+        EXPECT_EQ(lines, row.lines);
+        EXPECT_EQ(FormatCents(quote.grossCents), row.gross);
+        EXPECT_EQ(FormatCents(quote.remitCents), row.remit);
+        EXPECT_EQ(FormatCents(quote.trid.lendersDisclosedCents), row.lenders);
+        EXPECT_EQ(FormatCents(quote.trid.ownersDisclosedCents), row.owners);
+        EXPECT_EQ(quote.trid.disclosedCents, quote.grossCents);
+    }
+}
+
+// What the catalogue has no line for is refused, naming the inputs at fault.
+struct RefusalRow {
+    const char* name;
+    ClosingRequest request;
+    std::vector<ClosingField> fields;
+};
+
+TEST(Closing, RefusesWhatTheCatalogueHasNoLineFor)
+{
+    using C = Coverage;
+    using F = ClosingField;
+    const std::vector<EndorsementRequest> zoning{Endorse("3")}, nine{Endorse("9")};
+    const RefusalRow rows[] = {
+        {"Nothing",
+         {15, {}, {}, {}, {}, C::Standard, {}, false},
+         {F::Price, F::Loan, F::Endorsements, F::Letter}},
+        {"ZeroPrice", {15, 0, 100'000, {}, {}, C::Standard, {}, false}, {F::Price}},
+        {"ZeroLoan", {15, {}, 0.001, {}, {}, C::Standard, {}, false}, {F::Loan}},
+        {"ExpandedWithBoth",
+         {15, 1, 1, {}, {}, C::Expanded, {}, false},
+         {F::Coverage, F::Price, F::Loan}},
+        {"ExpandedWithReissue",
+         {15, 1, {}, 1, {}, C::Expanded, {}, false},
+         {F::Coverage, F::PriorOwners}},
+        {"ExpandedWithRefinance",
+         {15, {}, 1, {}, 1, C::Expanded, {}, false},
+         {F::Coverage, F::PriorLoan}},
+        {"PriorLoanWithPrice", {15, 1, 1, {}, 1, C::Standard, {}, false}, {F::PriorLoan, F::Price}},
+        {"PriorOwnersWithoutPrice",
+         {15, {}, 1, 1, {}, C::Standard, {}, false},
+         {F::PriorOwners, F::Price}},
+        {"ZoningWithoutPolicy",
+         {15, {}, {}, {}, {}, C::Standard, zoning, true},
+         {F::Endorsements, F::Price, F::Loan}},
+        {"ZoningUnnamedWithBoth",
+         {15, 1, 1, {}, {}, C::Standard, zoning, false},
+         {F::Endorsements}},
+        {"SameFormTwice",
+         {15, 1, {}, {}, {}, C::Standard, {nine[0], Endorse("9-06")}, false},
+         {F::Endorsements}},
+        {"SameFormOnePolicyNamed",
+         {15, 1, 1, {}, {}, C::Standard, {nine[0], Endorse("9:loan")}, false},
+         {F::Endorsements}},
+        {"NamedPolicyAbsent",
+         {15, 1, {}, {}, {}, C::Standard, {Endorse("9:loan")}, false},
+         {F::Endorsements, F::Loan}},
+        {"SplitOutOfRange", {9.99, 1, {}, {}, {}, C::Standard, {}, false}, {F::Split}},
+    };
+    for (const RefusalRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ClosingOutcome outcome = QuoteClosing(row.request);
+        EXPECT_FALSE(outcome.quote.has_value());
+        EXPECT_EQ(outcome.refusal.fields, row.fields);
+        EXPECT_FALSE(outcome.refusal.reason.empty());
+        EXPECT_EQ(outcome.refusal.reason.find('\n'), std::string::npos);
+    }
+}
+
+// Over many closings, the disclosed premiums add up to the charged ones.
+TEST(Closing, DisclosedPremiumsAlwaysSumToChargedPremiums)
+{
+    std::mt19937_64 random(20130201);
+    const auto amount = [&](double largest) {
+        return ToTheCent(std::uniform_real_distribution<double>(0.01, largest)(random));
+    };
+    for (int i = 0; i < 5'000; ++i) {
+        ClosingRequest request;
+        request.splitPercent = 10 + static_cast<double>(random() % 6'001) / 100;
+        const auto kind = random() % 4;
+        const double largest = i % 2 ? 2'000'000 : 40'000'000;
+        if (kind != 1)
+            request.price = amount(largest);
+        if (kind != 0)
+            request.loan = amount(largest);
+        if (kind == 0 && random() % 2)
+            request.priorOwners = amount(largest);
+        if (kind == 1 && random() % 2)
+            request.priorLoan = amount(largest);
+        if (random() % 2)
+            request.endorsements.push_back(Endorse(random() % 2 ? "3:owner" : "9"));
+        if (request.endorsements.size() == 1 && kind == 1)
+            request.endorsements.back().policy = Policy::Loan;
+        request.closingProtectionLetter = random() % 2;
+        const ClosingOutcome outcome = QuoteClosing(request);
+        ASSERT_TRUE(outcome.quote.has_value()) << outcome.refusal.reason;
+        const TridDisclosure& trid = outcome.quote->trid;
+        ASSERT_EQ(trid.disclosedCents, trid.chargedCents);
+        ASSERT_EQ(trid.chargedCents, outcome.quote->grossCents);
+        ASSERT_GT(trid.ownersDisclosedCents, trid.hasOwnersPolicy ? 0 : -1);
+    }
+}
+
+// Amounts, splits and endorsements as the agent writes them.
+TEST(Closing, ReadsAmountsSplitsAndEndorsements)
+{
+    for (const auto& [text, value] :
+         {std::pair<const char*, std::optional<double>>{"250000", 250'000},
+          {"250,000.5", 250'000.5},
+          {"1,234,567", 1'234'567},
+          {".5", 0.5},
+          {"0", 0},
+          {"1000.005", 1'000.01},
+          {"999,999,999,999.99", 999'999'999'999.99},
+          {"999999999999.994", 999'999'999'999.99},
+          {"999999999999.995", {}},
+          {"1,000,000,000,000", {}},
+          {"25,0000", {}},
+          {"1,00", {}},
+          {",100", {}},
+          {"1.2.3", {}},
+          {"-5", {}},
+          {"+5", {}},
+          {"1e5", {}},
+          {"inf", {}},
+          {"nan", {}},
+          {"$5", {}},
+          {" 5", {}},
+          {".", {}},
+          {"", {}},
+          {"1.000,5", {}}}) {
+        const auto read = ReadClosingAmount(text);
+        EXPECT_EQ(read.value, value) << '"' << text << '"';
+        EXPECT_EQ(read.error.empty(), value.has_value()) << '"' << text << '"';
+    }
+    for (const auto& [text, value] : {std::pair<const char*, std::optional<double>>{"15", 15},
+                                      {"10", 10},
+                                      {"70", 70},
+                                      {"12.5", 12.5},
+                                      {"12.34", 12.34},
+                                      {"12.345", {}},
+                                      {"9.99", {}},
+                                      {"70.01", {}},
+                                      {"1,5", {}},
+                                      {"15%", {}},
+                                      {"", {}}})
+        EXPECT_EQ(ReadSplit(text).value, value) << '"' << text << '"';
+    // Line numbers of the catalogue, 0-based.
+    for (const auto& [text, entry, policy] :
+         {std::tuple<const char*, std::size_t, std::optional<Policy>>{"8.1", 24, {}},
+          {"8.1-06", 24, {}},
+          {"1", 11, {}},
+          {"1.1", 39, {}},
+          {"14.1-06", 39, {}},
+          {"3.1:loan", 14, Policy::Loan},
+          {"28-06:owner", 61, Policy::Owners}}) {
+        const auto read = ReadEndorsement(text);
+        ASSERT_TRUE(read.value.has_value()) << text;
+        EXPECT_EQ(read.value->entry, entry) << text;
+        EXPECT_EQ(read.value->policy, policy) << text;
+    }
+    for (const char* text : {"21", "9-6", "9.6", "06", "9:buyer", "9:", "", "ALTA 9-06", "9-06-06"})
+        EXPECT_FALSE(ReadEndorsement(text).value.has_value()) << text;
+}
+
+} // namespace
+} // namespace StateCalcs
