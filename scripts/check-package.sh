@@ -17,7 +17,10 @@ cleanup() {
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
+    # Whatever ignores the request to end is killed a second later.
+    sleep 1
     for pid in "${pids[@]}"; do
+        kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
     rm -rf "$work"
@@ -82,9 +85,12 @@ pids+=("$program")
 timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >"$work/window" \
     || fail "no \"$title\" window within 20 s; stderr: $(cat "$work/stderr")"
 window="$(head -n 1 "$work/window")"
-xprop -id "$window" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = ' \
-    || fail "the window has no icon"
-echo "window $window \"$title\" is mapped and has an icon"
+xprop -id "$window" _NET_WM_ICON >"$work/icon"
+# Qt hands the window manager the sizes up to 128 pixels.
+for size in 48 64 128; do
+    grep -q "Icon ($size x $size)" "$work/icon" || fail "the window has no ${size}x${size} icon"
+done
+echo "window $window \"$title\" is mapped and has its icon"
 
 wmctrl -c "$title"
 wait_for 15 bash -c "! kill -0 $program" || fail "the program did not end within 15 s of the close request"
