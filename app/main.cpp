@@ -4,6 +4,7 @@
 #include "toolkit/Program.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,13 @@ int main(int argc, char* argv[])
     int qtArgc = argc > 0 ? 1 : 0;
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     QApplication app(qtArgc, qtArgv);
+    // The menu entry's icon on the title bar and the task bar, in each size drawn.
+    QIcon icon;
+    for (const int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/org.tarnwell.Tarnwell.png").arg(size),
+                     QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
     tk::Program::Begin();
     Main();
     const int code = tk::Program::Run();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its
 # tests need and is not there yet. Does nothing when everything is installed.
+# Packages named as arguments are installed along with them.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth
     clang-format locales
+    "$@"
 )
 
 missing=()

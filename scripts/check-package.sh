@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Checks the Debian package that scripts/package.sh built: lintian, the
+# desktop entries, the metainfo and the manual pages as the package installs
+# them; then starts the packaged program on a virtual screen with a window
+# manager, waits for its window and closes it as a desktop's close button
+# does. The program must end with status 0 and print nothing on stderr.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)"
+deb="build/package/tarnwell_${version}_$(dpkg --print-architecture).deb"
+title="Arkansas Rates"
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    # Whatever ignores the request to end is killed a second later.
+    sleep 1
+    for pid in "${pids[@]}"; do
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "check-package: $*" >&2
+    exit 1
+}
+
+# Polls COMMAND until it succeeds, for at most SECONDS.
+wait_for() {
+    local seconds="$1"
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
+echo "== lintian $deb"
+lintian --display-info --fail-on error,warning "$deb"
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+
+echo "== desktop-file-validate"
+for entry in "$root"/usr/share/applications/*.desktop; do
+    desktop-file-validate "$entry"
+    echo "$(basename "$entry"): valid"
+done
+
+echo "== appstreamcli validate --no-net"
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+
+echo "== manual pages"
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+    out="$(zcat "$page" | groff -man -ww -z 2>&1)"
+    [ -z "$out" ] || fail "$(basename "$page"): $out"
+    echo "$(basename "$page"): no warnings"
+done
+
+echo "== the packaged program on a virtual screen"
+runtime="$work/runtime"
+mkdir -m 0700 "$runtime"
+# Xvfb picks a free display itself and writes its number to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+wait_for 10 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export XDG_RUNTIME_DIR="$runtime"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+wait_for 10 wmctrl -m || fail "openbox did not start: $(cat "$work/openbox.log")"
+
+"$root/usr/bin/tarnwell" >"$work/stdout" 2>"$work/stderr" &
+program=$!
+pids+=("$program")
+timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >"$work/window" \
+    || fail "no \"$title\" window within 20 s; stderr: $(cat "$work/stderr")"
+window="$(head -n 1 "$work/window")"
+xprop -id "$window" _NET_WM_ICON >"$work/icon"
+# Qt hands the window manager the sizes up to 128 pixels.
+for size in 48 64 128; do
+    grep -q "Icon ($size x $size)" "$work/icon" || fail "the window has no ${size}x${size} icon"
+done
+echo "window $window \"$title\" is mapped and has its icon"
+
+wmctrl -c "$title"
+wait_for 15 bash -c "! kill -0 $program" || fail "the program did not end within 15 s of the close request"
+status=0
+wait "$program" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status; stderr: $(cat "$work/stderr")"
+if [ -s "$work/stderr" ]; then
+    fail "the program wrote on stderr:
+$(cat "$work/stderr")"
+fi
+echo "closed by the window manager: status 0, nothing on stderr"
