@@ -62,6 +62,8 @@ TEST(Pricing, RemittanceIsTheSplitShareRoundedOnlyWhenShown)
          {std::tuple{15.0, 0.3, "0.05"}, {12.5, 100.2, "12.53"}, {12.5, 234.56, "29.32"}})
         EXPECT_EQ(FormatStandard(Remittance(split, total)), shown) << split << "% of " << total;
     EXPECT_DOUBLE_EQ(Remittance(12.5, 25), 3.125);
+    // A computed charge is remitted unrounded: half of 276.925 is 138.4625.
+    EXPECT_EQ(FormatStandard(*PriceLine("242", {101'000, 0}, 50)->remit), "138.46");
 }
 
 // Fixed entries ignore the amounts; an unknown code or a charge that is not
