@@ -23,12 +23,18 @@ std::vector<Form*>& AllForms()
 }
 
 int g_messageBoxesShown = 0;
+MessageBoxAnswer g_messageBoxAnswer;
 
 } // namespace
 
 int MessageBoxesShown()
 {
     return g_messageBoxesShown;
+}
+
+void SetMessageBoxAnswer(MessageBoxAnswer answer)
+{
+    g_messageBoxAnswer = std::move(answer);
 }
 
 void Reactivate(QWidget* window)
@@ -141,7 +147,10 @@ void Form::MsgBox(const std::string& prompt)
     box.setWindowModality(Qt::ApplicationModal);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     ++g_messageBoxesShown;
-    box.exec();
+    if (g_messageBoxAnswer)
+        g_messageBoxAnswer(box.windowTitle(), box.text());
+    else
+        box.exec();
     Reactivate(this);
 }
 

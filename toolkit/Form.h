@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -91,5 +92,11 @@ void Reactivate(QWidget* window);
 // How many message boxes the program has shown so far; lets a control tell
 // whether one of its handlers showed a message.
 int MessageBoxesShown();
+
+// Answers every message box in place of the agent, for tests: it is handed
+// the box's caption and text, and MsgBox goes on at once without showing the
+// box; everything else MsgBox does stays the same. Empty: the real modal box.
+using MessageBoxAnswer = std::function<void(const QString& caption, const QString& text)>;
+void SetMessageBoxAnswer(MessageBoxAnswer answer);
 
 } // namespace tk

@@ -75,7 +75,7 @@ TEST_P(SelectedEntry, HighlightPreparesTheEntryAndEnterGoesWhereTheAmountIs)
     EXPECT_EQ(agent->Focus(), *line.txt1 ? "List1" : "txt1");
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(Row(), line.row);
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Selection, SelectedEntry, ::testing::ValuesIn(kLines), kByName);
@@ -109,7 +109,7 @@ TEST_P(HighlightMove, NewHighlightClearsWhatWasThere)
     agent->ClickLine("List1", move.to);
     ASSERT_EQ(Row(), move.to);
     EXPECT_EQ(Snapshot(), move.after);
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Selection, HighlightMove, ::testing::ValuesIn(kMoves), kByName);

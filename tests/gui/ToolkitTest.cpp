@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QTest>
 
 #include <vector>
@@ -85,6 +86,7 @@ protected:
     void SetUp() override
     {
         ProgramTest::SetUp();
+        tk::SetMessageBoxAnswer({}); // what the window tests' stand-in answers stands for
         bench = new Bench;
         ShowAndWait(bench);
         agent = std::make_unique<Agent>(bench);
@@ -98,6 +100,18 @@ protected:
 
     Bench* bench = nullptr;
     std::unique_ptr<Agent> agent;
+    // Each real message box: modal, plain (no icon, OK alone), with the
+    // program's title; its text is recorded and OK clicked.
+    ModalWatcher boxes{[this](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        EXPECT_EQ(box->windowTitle(), "Tarnwell");
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->buttons(), QList<QAbstractButton*>{box->button(QMessageBox::Ok)});
+        messages << box->text();
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    }};
 };
 
 TEST_F(ToolkitTest, KeyPressSeesCharactersEnterAndBackspaceOnlyAndCanDiscard)
@@ -137,10 +151,7 @@ TEST_F(ToolkitTest, MessageBoxFromKeyHandlerRaisesNoLostFocusAndGivesTheWindowBa
 {
     agent->Type("warn");
     agent->Enter();
-    EXPECT_EQ(modals.Texts(), QStringList{"warned"});
-    ASSERT_EQ(modals.Messages().size(), 1u);
-    EXPECT_EQ(modals.Messages()[0].caption, "Tarnwell");
-    EXPECT_TRUE(modals.Messages()[0].plain);
+    EXPECT_EQ(messages, QStringList{"warned"});
     EXPECT_EQ(Count("first.LostFocus"), 1);
     EXPECT_EQ(bench->events.back(), "first.LostFocus");
     EXPECT_EQ(QApplication::activeWindow(), bench);
@@ -151,7 +162,7 @@ TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
 {
     agent->Type("bad");
     agent->Click("button");
-    EXPECT_EQ(modals.Texts(), QStringList{"bad text"});
+    EXPECT_EQ(messages, QStringList{"bad text"});
     EXPECT_EQ(Count("button.Click"), 1);
     const auto message = std::find(bench->events.begin(), bench->events.end(), "first.LostFocus");
     const auto click = std::find(bench->events.begin(), bench->events.end(), "button.Click");
@@ -160,7 +171,7 @@ TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
     EXPECT_EQ(agent->Focus(), "first");
     // A right button press that sets off the message clicks nothing, then or later.
     QTest::mouseClick(bench->other, Qt::RightButton);
-    EXPECT_EQ(modals.Texts().size(), 2);
+    EXPECT_EQ(messages.size(), 2);
     bench->first->SetText("fine");
     QTest::mousePress(bench->other, Qt::LeftButton);
     EXPECT_EQ(Count("other.Click"), 0);
@@ -257,7 +268,7 @@ TEST_F(ToolkitTest, UnloadCanBeCancelledAndUnloadingTheLastWindowEndsTheProgram)
 TEST_F(ToolkitTest, ModalShowingReturnsWhenTheWindowIsHidden)
 {
     auto* dialog = new Bench;
-    modals.OnModalWindow([dialog](QWidget* modal) {
+    ModalWatcher hider([dialog](QWidget* modal) {
         EXPECT_EQ(modal, dialog);
         dialog->Hide();
     });
