@@ -70,6 +70,16 @@ TEST_P(SelectedEntry, HighlightPreparesTheEntryAndEnterGoesWhereTheAmountIs)
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(Read("lbl2"), line.lbl2 ? line.lbl2 : captionBefore);
     EXPECT_EQ(agent->Focus(), "List1");
+    // Ctrl+Space or Ctrl+click on the highlighted line leaves it highlighted.
+    auto* list = qobject_cast<QListWidget*>(agent->Control("List1"));
+    for (const bool click : {false, true}) {
+        agent->ClickLine("List1", line.row); // highlighted again, should a check have failed
+        click ? agent->ClickLine("List1", line.row, Qt::ControlModifier)
+              : agent->Press(Qt::Key_Space, Qt::ControlModifier);
+        EXPECT_EQ(list->selectedItems(), QList{list->item(line.row)})
+            << (click ? "Ctrl+click" : "Ctrl+Space");
+        EXPECT_EQ(Snapshot(), expected);
+    }
 
     agent->Enter();
     EXPECT_EQ(agent->Focus(), *line.txt1 ? "List1" : "txt1");

@@ -80,7 +80,7 @@ void Agent::Click(const char* control)
     Settle();
 }
 
-void Agent::ClickLine(const char* list, int row)
+void Agent::ClickLine(const char* list, int row, Qt::KeyboardModifiers modifiers)
 {
     auto* box = qobject_cast<QListWidget*>(Control(list));
     EXPECT_NE(box, nullptr) << list;
@@ -88,7 +88,7 @@ void Agent::ClickLine(const char* list, int row)
         return;
     box->scrollToItem(box->item(row));
     const QRect line = box->visualItemRect(box->item(row));
-    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, modifiers, line.center());
     Settle();
 }
 

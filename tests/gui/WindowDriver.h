@@ -45,7 +45,7 @@ public:
     void Tab() { Press(Qt::Key_Tab); }
     void Click(const char* control);
     // Picks a line of a list with the mouse.
-    void ClickLine(const char* list, int row);
+    void ClickLine(const char* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void Paste(const QString& text);
 
     QString Text(const char* control) const;
