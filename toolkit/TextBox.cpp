@@ -10,6 +10,8 @@
 #include <QStyleOptionFrame>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace tk {
 namespace {
 
