@@ -15,7 +15,6 @@ Label::Label(Form* form, const char* name, const std::string& caption, const Twi
     setAlignment(style.alignment | Qt::AlignTop);
     setWordWrap(style.wrap);
     setFocusPolicy(Qt::NoFocus);
-    setAccessibleName(QString::fromStdString(caption).trimmed());
     SetCaption(caption);
 }
 
@@ -23,6 +22,9 @@ void Label::SetCaption(const std::string& caption)
 {
     m_caption = caption;
     setText(QString::fromStdString(caption));
+    // A screen reader reads what the agent sees, without the blanks; a box
+    // the label is the buddy of is read by the label's text too.
+    setAccessibleName(text().trimmed());
     FitCaption();
 }
 

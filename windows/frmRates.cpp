@@ -85,6 +85,9 @@ frmRates::frmRates()
     lbl1 = new tk::Label(this, "lbl1", "Liability", {165, 5415, 2760, 255}, kSans975, kRight);
     lbl2 = new tk::Label(this, "lbl2", "Prior Liability", {120, 5895, 2805, 255}, kSans975, kRight);
     lbl2->setVisible(false);
+    // The amount fields are read out by their captions, whatever these say.
+    lbl1->setBuddy(txt1);
+    lbl2->setBuddy(txt2);
     lblList1 = new tk::Label(this, "lblList1",
                              " Select with Arrow Keys or Mouse...Then Press <ENTER>",
                              {480, 1530, 4425, 240}, kSans825, kCentred);
