@@ -2,6 +2,7 @@
 
 #include "tests/gui/WindowDriver.h"
 
+#include "toolkit/Clipboard.h"
 #include "toolkit/CommandButton.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 
@@ -233,17 +235,53 @@ TEST_F(ToolkitTest, TabSkipsBoxThatIsNoTabStopButClickFocusesIt)
     EXPECT_EQ(agent->Focus(), "skipped");
 }
 
-TEST_F(ToolkitTest, MaxLengthLimitsTypingAndPastingButNotTheProgram)
+TEST_F(ToolkitTest, MaxLengthLimitsTypingButNotTheProgram)
 {
     agent->Click("limited");
     const std::string thirty(30, '7');
     agent->Type(thirty);
     EXPECT_EQ(bench->limited->Text(), std::string(25, '7'));
-    bench->limited->SetText("");
-    agent->Paste(QString(30, QLatin1Char('5')));
-    EXPECT_EQ(bench->limited->Text(), std::string(25, '5'));
     bench->limited->SetText(thirty);
     EXPECT_EQ(bench->limited->Text(), thirty);
+}
+
+// Every way of pasting takes the program's clipboard (the middle button its
+// selection), cut to MaxLength; a locked box takes nothing.
+TEST_F(ToolkitTest, EveryPasteTakesTheProgramsClipboardCutToMaxLength)
+{
+    struct : tk::Clipboard::Backend {
+        void Clear() override {}
+        void SetText(const QString&) override {}
+        QString GetText() override { return QString(30, u'5'); }
+        QString GetSelectionText() override { return QString(30, u'6'); }
+    } fake;
+    tk::Clipboard::SetBackend(&fake);
+    auto* box = bench->limited;
+    const auto byMenu = [box] {
+        QTest::mouseClick(box->window()->windowHandle(), Qt::RightButton, {},
+                          box->geometry().center());
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        if (auto* paste = menu->findChild<QAction*>("edit-paste"))
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
+        menu->close();
+    };
+    const std::tuple<const char*, std::function<void()>, char> pastes[] = {
+        {"Ctrl+V", [this] { agent->Press(Qt::Key_V, Qt::ControlModifier); }, '5'},
+        {"Shift+Insert", [this] { agent->Press(Qt::Key_Insert, Qt::ShiftModifier); }, '5'},
+        {"menu", byMenu, '5'},
+        {"middle button", [box] { QTest::mouseClick(box, Qt::MiddleButton); }, '6'},
+    };
+    for (const bool locked : {false, true}) {
+        for (const auto& [how, paste, digit] : pastes) {
+            box->SetText("");
+            box->SetLocked(locked);
+            agent->Click("limited");
+            paste();
+            EXPECT_EQ(box->Text(), std::string(locked ? 0 : 25, digit))
+                << how << (locked ? ", locked" : "");
+        }
+    }
 }
 
 TEST_F(ToolkitTest, EachEdgeRoundsToTheNearestPixel)
