@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -192,6 +193,18 @@ void Form::closeEvent(QCloseEvent* event)
     Unload();
 }
 
+bool Form::event(QEvent* event)
+{
+    // The first painting on screen follows the window manager's framing of
+    // the window, so its title bar and borders are known by then.
+    if (m_frameToCentre && event->type() == QEvent::Paint && windowHandle()
+        && windowHandle()->isExposed()) {
+        m_frameToCentre = false;
+        CentreFrameOnScreen();
+    }
+    return QWidget::event(event);
+}
+
 void Form::PlaceOnScreen()
 {
     if (m_placed)
@@ -202,9 +215,27 @@ void Form::PlaceOnScreen()
         client.moveTopLeft(
             QPoint(ToPixels(m_frame.positionTwips->x()), ToPixels(m_frame.positionTwips->y())));
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The frame is not known before the window is on screen: the client
+        // area is centred first, and the frame once it is known.
         client.moveCenter(screen->availableGeometry().center());
+        m_frameToCentre = true;
     }
     setGeometry(client);
+}
+
+// Moves the window once, on its first showing, so that the frame a window
+// manager put round it sits in the middle of the screen, as a centred window
+// does on the desktop the program was made for. Without a frame (no window
+// manager) the client area stays where it is, centred.
+void Form::CentreFrameOnScreen()
+{
+    const QMargins frame = windowHandle()->frameMargins();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (frame.isNull() || !screen)
+        return;
+    QRect outline = geometry().marginsAdded(frame);
+    outline.moveCenter(screen->availableGeometry().center());
+    move(outline.topLeft()); // a window's position is that of its frame
 }
 
 void Form::ActivateAndFocus()

@@ -27,7 +27,8 @@ public:
     struct Frame {
         bool minimizeButton = false;
         // Where the client area's top-left corner opens, in twips from the
-        // screen's top-left corner; centred on the screen when absent.
+        // screen's top-left corner; when absent, the window with its frame
+        // opens in the middle of the screen.
         std::optional<QPoint> positionTwips;
     };
 
@@ -70,10 +71,12 @@ protected:
     void SetTabOrder(std::initializer_list<QWidget*> controls);
 
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void Load();
     void PlaceOnScreen();
+    void CentreFrameOnScreen();
     void ActivateAndFocus();
     void EndModalShowing();
 
@@ -81,6 +84,7 @@ private:
     std::vector<QWidget*> m_tabOrder;
     bool m_loaded = false;
     bool m_placed = false;
+    bool m_frameToCentre = false;
     bool m_focusGiven = false;
     QPointer<QEventLoop> m_modalLoop;
 };
