@@ -224,9 +224,8 @@ void Form::PlaceOnScreen()
 }
 
 // Moves the window once, on its first showing, so that the frame a window
-// manager put round it sits in the middle of the screen, as a centred window
-// does on the desktop the program was made for. Without a frame (no window
-// manager) the client area stays where it is, centred.
+// manager put round it (title bar and borders) sits in the middle of the
+// screen. Without a frame the client area stays where it is, centred.
 void Form::CentreFrameOnScreen()
 {
     const QMargins frame = windowHandle()->frameMargins();

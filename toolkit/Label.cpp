@@ -22,8 +22,8 @@ void Label::SetCaption(const std::string& caption)
 {
     m_caption = caption;
     setText(QString::fromStdString(caption));
-    // A screen reader reads what the agent sees, without the blanks; a box
-    // the label is the buddy of is read by the label's text too.
+    // A screen reader says the caption as shown, without its blanks; a text
+    // box whose buddy the label is goes by the label's text too.
     setAccessibleName(text().trimmed());
     FitCaption();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // A list box of text lines, kept in the order added; once a line is
-// highlighted, exactly one always is. Click is raised whenever the highlight moves by mouse or arrow key,
-// and on every assignment of ListIndex, even of the index it already has.
+// highlighted, exactly one always is. Click is raised whenever the highlight
+// moves by mouse or arrow key, and on every assignment of ListIndex, even of
+// the index it already has.
 
 #include "toolkit/Appearance.h"
 #include "toolkit/KeyAscii.h"

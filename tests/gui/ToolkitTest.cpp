@@ -88,7 +88,7 @@ protected:
     void SetUp() override
     {
         ProgramTest::SetUp();
-        tk::SetMessageBoxAnswer({}); // what the window tests' stand-in answers stands for
+        tk::SetMessageBoxAnswer({}); // the real box, for which the window tests' stand-in stands
         bench = new Bench;
         ShowAndWait(bench);
         agent = std::make_unique<Agent>(bench);
