@@ -11,6 +11,10 @@ public:
     void Clear() override { QGuiApplication::clipboard()->clear(); }
     void SetText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
     QString GetText() override { return QGuiApplication::clipboard()->text(); }
+    QString GetSelectionText() override
+    {
+        return QGuiApplication::clipboard()->text(QClipboard::Selection);
+    }
 };
 
 Backend* g_backend = nullptr;
@@ -36,6 +40,11 @@ void SetText(const std::string& text)
 std::string GetText()
 {
     return Current().GetText().toStdString();
+}
+
+std::string GetSelectionText()
+{
+    return Current().GetSelectionText().toStdString();
 }
 
 void SetBackend(Backend* backend)

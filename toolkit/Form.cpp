@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -23,12 +24,18 @@ std::vector<Form*>& AllForms()
 }
 
 int g_messageBoxesShown = 0;
+MessageBoxAnswer g_messageBoxAnswer;
 
 } // namespace
 
 int MessageBoxesShown()
 {
     return g_messageBoxesShown;
+}
+
+void SetMessageBoxAnswer(MessageBoxAnswer answer)
+{
+    g_messageBoxAnswer = std::move(answer);
 }
 
 void Reactivate(QWidget* window)
@@ -141,7 +148,10 @@ void Form::MsgBox(const std::string& prompt)
     box.setWindowModality(Qt::ApplicationModal);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     ++g_messageBoxesShown;
-    box.exec();
+    if (g_messageBoxAnswer)
+        g_messageBoxAnswer(box.windowTitle(), box.text());
+    else
+        box.exec();
     Reactivate(this);
 }
 
@@ -183,6 +193,18 @@ void Form::closeEvent(QCloseEvent* event)
     Unload();
 }
 
+bool Form::event(QEvent* event)
+{
+    // The first painting on screen follows the window manager's framing of
+    // the window, so its title bar and borders are known by then.
+    if (m_frameToCentre && event->type() == QEvent::Paint && windowHandle()
+        && windowHandle()->isExposed()) {
+        m_frameToCentre = false;
+        CentreFrameOnScreen();
+    }
+    return QWidget::event(event);
+}
+
 void Form::PlaceOnScreen()
 {
     if (m_placed)
@@ -193,9 +215,26 @@ void Form::PlaceOnScreen()
         client.moveTopLeft(
             QPoint(ToPixels(m_frame.positionTwips->x()), ToPixels(m_frame.positionTwips->y())));
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The frame is not known before the window is on screen: the client
+        // area is centred first, and the frame once it is known.
         client.moveCenter(screen->availableGeometry().center());
+        m_frameToCentre = true;
     }
     setGeometry(client);
+}
+
+// Moves the window once, on its first showing, so that the frame a window
+// manager put round it (title bar and borders) sits in the middle of the
+// screen. Without a frame the client area stays where it is, centred.
+void Form::CentreFrameOnScreen()
+{
+    const QMargins frame = windowHandle()->frameMargins();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (frame.isNull() || !screen)
+        return;
+    QRect outline = geometry().marginsAdded(frame);
+    outline.moveCenter(screen->availableGeometry().center());
+    move(outline.topLeft()); // a window's position is that of its frame
 }
 
 void Form::ActivateAndFocus()

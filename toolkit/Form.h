@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -26,7 +27,8 @@ public:
     struct Frame {
         bool minimizeButton = false;
         // Where the client area's top-left corner opens, in twips from the
-        // screen's top-left corner; centred on the screen when absent.
+        // screen's top-left corner; when absent, the window with its frame
+        // opens in the middle of the screen.
         std::optional<QPoint> positionTwips;
     };
 
@@ -69,10 +71,12 @@ protected:
     void SetTabOrder(std::initializer_list<QWidget*> controls);
 
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void Load();
     void PlaceOnScreen();
+    void CentreFrameOnScreen();
     void ActivateAndFocus();
     void EndModalShowing();
 
@@ -80,6 +84,7 @@ private:
     std::vector<QWidget*> m_tabOrder;
     bool m_loaded = false;
     bool m_placed = false;
+    bool m_frameToCentre = false;
     bool m_focusGiven = false;
     QPointer<QEventLoop> m_modalLoop;
 };
@@ -91,5 +96,11 @@ void Reactivate(QWidget* window);
 // How many message boxes the program has shown so far; lets a control tell
 // whether one of its handlers showed a message.
 int MessageBoxesShown();
+
+// Answers every message box in place of the agent, for tests: it is handed
+// the box's caption and text, and MsgBox goes on at once without showing the
+// box; everything else MsgBox does stays the same. Empty: the real modal box.
+using MessageBoxAnswer = std::function<void(const QString& caption, const QString& text)>;
+void SetMessageBoxAnswer(MessageBoxAnswer answer);
 
 } // namespace tk

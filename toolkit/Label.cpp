@@ -15,7 +15,6 @@ Label::Label(Form* form, const char* name, const std::string& caption, const Twi
     setAlignment(style.alignment | Qt::AlignTop);
     setWordWrap(style.wrap);
     setFocusPolicy(Qt::NoFocus);
-    setAccessibleName(QString::fromStdString(caption).trimmed());
     SetCaption(caption);
 }
 
@@ -23,6 +22,9 @@ void Label::SetCaption(const std::string& caption)
 {
     m_caption = caption;
     setText(QString::fromStdString(caption));
+    // A screen reader says the caption as shown, without its blanks; a text
+    // box whose buddy the label is goes by the label's text too.
+    setAccessibleName(text().trimmed());
     FitCaption();
 }
 

@@ -67,6 +67,17 @@ void ListBox::keyPressEvent(QKeyEvent* event)
     QListWidget::keyPressEvent(event);
 }
 
+// The highlighted line is the one the window shows figures for: Ctrl+click or
+// Ctrl+Space on it, which would clear the highlight, selects it again.
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const
+{
+    const auto command = QListWidget::selectionCommand(index, event);
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::ClearAndSelect;
+    return command;
+}
+
 void ListBox::RaiseClick()
 {
     if (Click)

@@ -1,8 +1,9 @@
 #pragma once
 
-// A list box of text lines, one highlighted at a time, kept in the order
-// added. Click is raised whenever the highlight moves by mouse or arrow key,
-// and on every assignment of ListIndex, even of the index it already has.
+// A list box of text lines, kept in the order added; once a line is
+// highlighted, exactly one always is. Click is raised whenever the highlight
+// moves by mouse or arrow key, and on every assignment of ListIndex, even of
+// the index it already has.
 
 #include "toolkit/Appearance.h"
 #include "toolkit/KeyAscii.h"
@@ -34,6 +35,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     void RaiseClick();

@@ -1,14 +1,19 @@
 #include "toolkit/TextBox.h"
 
+#include "toolkit/Clipboard.h"
 #include "toolkit/Form.h"
 
 #include <QApplication>
-#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace tk {
 namespace {
@@ -97,7 +102,7 @@ void TextBox::ShrinkFontToFitText()
 void TextBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
-        PasteWithinLimit();
+        PasteWithinLimit(Clipboard::GetText());
         event->accept();
         return;
     }
@@ -154,9 +159,45 @@ void TextBox::focusOutEvent(QFocusEvent* event)
         NoteClickInterruptedByMessage(next);
 }
 
-void TextBox::PasteWithinLimit()
+// Qt's own menu, whose Paste goes the way of Ctrl+V. A locked box's menu has
+// no Paste.
+void TextBox::contextMenuEvent(QContextMenuEvent* event)
 {
-    QString pasted = QApplication::clipboard()->text();
+    QMenu* menu = createStandardContextMenu();
+    for (QAction* action : menu->actions()) {
+        // Qt's Paste is the action wired to QLineEdit::paste: by the slot's
+        // name in Qt 6.4, which only a disconnect by name finds, by member
+        // pointer in newer releases.
+        if (!disconnect(action, SIGNAL(triggered()), this, SLOT(paste()))
+            && !disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
+            continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        action->setEnabled(!Clipboard::GetText().empty());
+        connect(action, &QAction::triggered, this,
+                [this] { PasteWithinLimit(Clipboard::GetText()); });
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+// The middle button pastes the desktop's selection (X11) where it was
+// pressed, as QLineEdit does, but within the limit.
+void TextBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::MiddleButton) {
+        QLineEdit::mouseReleaseEvent(event);
+        return;
+    }
+    const std::string selection = Clipboard::GetSelectionText();
+    if (!isReadOnly() && !selection.empty()) {
+        deselect();
+        PasteWithinLimit(selection);
+    }
+}
+
+void TextBox::PasteWithinLimit(const std::string& clipboardText)
+{
+    QString pasted = QString::fromStdString(clipboardText);
     pasted.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
     if (m_maxLength > 0) {
         const int room = m_maxLength

@@ -4,7 +4,8 @@
 // discard it; LostFocus is raised when the focus moves to another control of
 // the program, never when a message box, a menu or another program takes the
 // activation. MaxLength limits what the agent types or pastes, never what a
-// handler writes.
+// handler writes; every paste takes its text from the program's clipboard
+// (toolkit/Clipboard).
 
 #include "toolkit/Appearance.h"
 #include "toolkit/KeyAscii.h"
@@ -52,9 +53,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void PasteWithinLimit();
+    void PasteWithinLimit(const std::string& clipboardText);
 
     int m_maxLength = 0;
 };

@@ -85,6 +85,9 @@ frmRates::frmRates()
     lbl1 = new tk::Label(this, "lbl1", "Liability", {165, 5415, 2760, 255}, kSans975, kRight);
     lbl2 = new tk::Label(this, "lbl2", "Prior Liability", {120, 5895, 2805, 255}, kSans975, kRight);
     lbl2->setVisible(false);
+    // The amount fields are read out by their captions, whatever these say.
+    lbl1->setBuddy(txt1);
+    lbl2->setBuddy(txt2);
     lblList1 = new tk::Label(this, "lblList1",
                              " Select with Arrow Keys or Mouse...Then Press <ENTER>",
                              {480, 1530, 4425, 240}, kSans825, kCentred);
@@ -187,19 +190,20 @@ void frmRates::txtSplit_KeyPress(std::int16_t& KeyAscii)
     }
     if (KeyAscii != tk::kEnter)
         return;
-    if (CheckSplit(kHighestSplit))
+    if (CheckSplit())
         List1->SetFocus();
 }
 
 void frmRates::txtSplit_LostFocus()
 {
-    CheckSplit(kHighestSplit);
+    CheckSplit();
 }
 
 // Accepts the split only when the whole text is a plain number in range: a
 // text that merely begins with one (12.., 15,0) would lock every remittance
-// of the run to a wrong split.
-bool frmRates::CheckSplit(double highestSplit)
+// of the run to a wrong split. <ENTER> and leaving the field check the same
+// range, so that a split once accepted is never emptied in its locked field.
+bool frmRates::CheckSplit()
 {
     const std::string split = txtSplit->Text();
     if (split.empty()) {
@@ -207,7 +211,7 @@ bool frmRates::CheckSplit(double highestSplit)
         return false;
     }
     const double leading = LeadingNumber(split);
-    if (leading < kLowestSplit || leading > highestSplit || !IsPlainNumber(split)) {
+    if (leading < kLowestSplit || leading > kHighestSplit || !IsPlainNumber(split)) {
         RejectSplit(Messages::kInvalidSplit);
         return false;
     }

@@ -59,7 +59,7 @@ private:
     void cmdInst_Click();
     void cmdExit_Click();
 
-    bool CheckSplit(double highestSplit);
+    bool CheckSplit();
     void AcceptSplit();
     void RejectSplit(const char* message);
     void LabelAmountFieldsForEntry();

@@ -100,7 +100,7 @@ TEST_P(AmountEntry, EnterPricesTheEntry)
     EXPECT_EQ(Read("txt1"), c.shownFirst);
     ExpectResults(c.total, c.remit);
     EXPECT_EQ(agent->Focus(), "cmdContinue");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(AmountEntryTable, AmountEntry, ::testing::ValuesIn(kCalculations),
@@ -147,7 +147,7 @@ TEST_P(AmountNotANumber, AsksForTheAmountAndChangesNothing)
     };
     const auto before = screen();
     agent->Enter();
-    EXPECT_EQ(modals.Texts(), QStringList{"Please enter the appropriate amount or charge..."});
+    EXPECT_EQ(messages, QStringList{"Please enter the appropriate amount or charge..."});
     EXPECT_EQ(agent->Focus(), n.faulty);
     EXPECT_EQ(screen(), before);
 }
@@ -172,7 +172,7 @@ TEST_F(AmountEntryFlow, KeyFilterLetsOnlyDigitsAndPointsThrough)
     agent->Type("2x0,0 0-0.5.");
     EXPECT_EQ(Read("txt2"), "20000.5.");
     ExpectResults("", "");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 // A fixed entry is priced when picked: a number typed over "N/A" and <ENTER> change nothing.
@@ -185,7 +185,7 @@ TEST_F(AmountEntryFlow, EnterOverAFixedChargeDoesNothing)
     EXPECT_EQ(Read("txt1"), "250000");
     ExpectResults("35.00", "7.00");
     EXPECT_EQ(agent->Focus(), "txt1");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 // A working session at split 15, with Continue between calculations.
@@ -227,7 +227,7 @@ TEST_F(AmountEntryFlow, SessionWithOneSplit)
                                agent->Focus().toStdString()}),
                   step.screen);
     }
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TEST_F(ContinueTest, ScheduleEntriesCopyTheTotalClearAndStayLabelled)
     tk::Clipboard::SetBackend(&broken);
     Calculate(k101, {"100000"});
     agent->Enter();
-    EXPECT_EQ(modals.Texts(), QStringList{"The total could not be copied to the Clipboard..."});
+    EXPECT_EQ(messages, QStringList{"The total could not be copied to the Clipboard..."});
     EXPECT_EQ(agent->Text("txtTotalCharge"), "");
     EXPECT_EQ(agent->Focus(), "List1");
     EXPECT_FALSE(tk::Program::HasEnded());
@@ -157,7 +157,7 @@ protected:
     // Clicks Instructions; `whileOpen` runs once the instructions are up.
     void OpenInstructions(std::function<void(frmInst&)> whileOpen)
     {
-        modals.OnModalWindow([this, whileOpen](QWidget* modal) {
+        ModalWatcher watcher([this, whileOpen](QWidget* modal) {
             opened.push_back(modal);
             ASSERT_EQ(modal, &frmInst::Instance());
             whileOpen(frmInst::Instance());
@@ -185,10 +185,10 @@ TEST_F(CommandsTest, PrintFormPrintsTheWindowAsItStandsAndChangesNothing)
     EXPECT_EQ(agent->Text("txtRemit"), "3.75");
     EXPECT_EQ(agent->Text("List1").left(3), "525");
     EXPECT_EQ(agent->Focus(), "cmdPrintForm");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
     tk::SetPrinterFactory([] { return std::unique_ptr<QPrinter>(); }); // no printer: a message
     agent->Click("cmdPrintForm");
-    EXPECT_EQ(modals.Texts(), QStringList{kNotPrinted});
+    EXPECT_EQ(messages, QStringList{kNotPrinted});
     EXPECT_FALSE(tk::Program::HasEnded());
     EXPECT_TRUE(rates->isVisible());
 }
@@ -242,7 +242,7 @@ TEST_F(RatesTest, WithoutAnyInstalledPrinterPrintFormSaysSo)
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "this machine has a printer installed";
     agent->Click("cmdPrintForm");
-    EXPECT_EQ(modals.Texts(),
+    EXPECT_EQ(messages,
               (QStringList{"Please enter your premium split percentage...", kNotPrinted}));
 }
 

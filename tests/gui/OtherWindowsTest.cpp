@@ -133,7 +133,7 @@ TEST_F(ProgramTest, SelectStateListsTwoUnderwritersPicksOneAndExitEndsEveryWindo
     agent.Press(Qt::Key_Up);
     agent.Enter();
     ExpectPicked(select, "ZOR");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
     frmInst::Instance().Show(); // loaded and hidden, it too must end
     frmInst::Instance().Hide();
     select->Show();

@@ -3,6 +3,7 @@
 
 #include "tests/gui/WindowDriver.h"
 
+#include <QAccessible>
 #include <QListWidget>
 
 #include <string>
@@ -20,6 +21,12 @@ class SelectionTest : public RatesTest {
 protected:
     std::string Read(const char* control) const { return agent->Text(control).toStdString(); }
     int Row() const { return qobject_cast<QListWidget*>(agent->Control("List1"))->currentRow(); }
+    // What a screen reader calls the control.
+    QString Name(const char* control) const
+    {
+        return QAccessible::queryAccessibleInterface(agent->Control(control))
+            ->text(QAccessible::Name);
+    }
 
     Screen Snapshot() const
     {
@@ -63,6 +70,7 @@ TEST_P(SelectedEntry, HighlightPreparesTheEntryAndEnterGoesWhereTheAmountIs)
     EnterSplit("12.5");
     ArrowTo(line.row - 1);
     const std::string captionBefore = Read("lbl2");
+    EXPECT_EQ(Name("txt1"), kL);
     agent->Press(Qt::Key_Down);
     ASSERT_EQ(Row(), line.row);
     const Screen expected{line.lbl1, line.txt1,  line.lbl2 ? line.lbl2 : "",
@@ -70,12 +78,25 @@ TEST_P(SelectedEntry, HighlightPreparesTheEntryAndEnterGoesWhereTheAmountIs)
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(Read("lbl2"), line.lbl2 ? line.lbl2 : captionBefore);
     EXPECT_EQ(agent->Focus(), "List1");
+    EXPECT_EQ(Name("lbl1"), line.lbl1);
+    EXPECT_EQ(Name("txt1"), line.lbl1);
+    EXPECT_EQ(Name("txt2"), line.lbl2 ? line.lbl2 : captionBefore.c_str());
+    // Ctrl+Space or Ctrl+click on the highlighted line leaves it highlighted.
+    auto* list = qobject_cast<QListWidget*>(agent->Control("List1"));
+    for (const bool click : {false, true}) {
+        agent->ClickLine("List1", line.row); // highlighted again, should a check have failed
+        click ? agent->ClickLine("List1", line.row, Qt::ControlModifier)
+              : agent->Press(Qt::Key_Space, Qt::ControlModifier);
+        EXPECT_EQ(list->selectedItems(), QList{list->item(line.row)})
+            << (click ? "Ctrl+click" : "Ctrl+Space");
+        EXPECT_EQ(Snapshot(), expected);
+    }
 
     agent->Enter();
     EXPECT_EQ(agent->Focus(), *line.txt1 ? "List1" : "txt1");
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(Row(), line.row);
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Selection, SelectedEntry, ::testing::ValuesIn(kLines), kByName);
@@ -109,7 +130,7 @@ TEST_P(HighlightMove, NewHighlightClearsWhatWasThere)
     agent->ClickLine("List1", move.to);
     ASSERT_EQ(Row(), move.to);
     EXPECT_EQ(Snapshot(), move.after);
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Selection, HighlightMove, ::testing::ValuesIn(kMoves), kByName);

@@ -28,7 +28,7 @@ TEST_P(SplitOnEnter, AcceptedOrRejected)
     agent->Enter();
     auto* split = rates->findChild<tk::TextBox*>("txtSplit");
     if (c.shown) {
-        EXPECT_TRUE(modals.Texts().isEmpty());
+        EXPECT_TRUE(messages.isEmpty());
         EXPECT_EQ(agent->Text("txtSplit"), c.shown);
         EXPECT_EQ(agent->Focus(), "List1");
         EXPECT_TRUE(split->Locked());
@@ -37,7 +37,7 @@ TEST_P(SplitOnEnter, AcceptedOrRejected)
             EXPECT_TRUE(agent->Enabled(control)) << control;
         EXPECT_FALSE(agent->Shown("cmdChangeState"));
     } else {
-        EXPECT_EQ(modals.Texts(), QStringList{c.message});
+        EXPECT_EQ(messages, QStringList{c.message});
         EXPECT_EQ(agent->Text("txtSplit"), "");
         EXPECT_EQ(agent->Focus(), "txtSplit");
         EXPECT_FALSE(split->Locked());
@@ -85,7 +85,7 @@ TEST_F(RatesTest, PastedTextThatIsNotAPlainNumberIsRejected)
         EXPECT_EQ(agent->Text("txtSplit"), "") << pasted;
         EXPECT_EQ(agent->Focus(), "txtSplit") << pasted;
     }
-    EXPECT_EQ(modals.Texts(), (QStringList{kInvalid, kInvalid, kInvalid}));
+    EXPECT_EQ(messages, (QStringList{kInvalid, kInvalid, kInvalid}));
 }
 
 // Leaving the field checks the split with the same bounds as <ENTER>, so a
@@ -103,7 +103,7 @@ TEST_F(RatesTest, LeavingTheFieldByClickWithFiftyFiveAcceptsIt)
 {
     agent->Type("55");
     agent->Click("txtRemit");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(agent->Text("txtSplit"), "55.00");
     EXPECT_TRUE(agent->Enabled("List1"));
 }
@@ -112,12 +112,12 @@ TEST_F(RatesTest, LeavingTheFieldWithABadSplitRejectsItAndReturns)
 {
     agent->Type("71");
     agent->Tab();
-    EXPECT_EQ(modals.Texts(), QStringList{kInvalid});
+    EXPECT_EQ(messages, QStringList{kInvalid});
     EXPECT_EQ(agent->Text("txtSplit"), "");
     EXPECT_EQ(agent->Focus(), "txtSplit");
     EXPECT_FALSE(agent->Enabled("List1"));
     agent->Tab();
-    EXPECT_EQ(modals.Texts(), (QStringList{kInvalid, kEnterSplit}));
+    EXPECT_EQ(messages, (QStringList{kInvalid, kEnterSplit}));
     EXPECT_EQ(agent->Focus(), "txtSplit");
 }
 
@@ -131,7 +131,7 @@ TEST_F(RatesTest, AcceptedSplitIsLockedForTheRun)
     agent->Enter(); // the kept split passes again and the agent is back in the list
     EXPECT_EQ(agent->Text("txtSplit"), "15.00");
     EXPECT_EQ(agent->Focus(), "List1");
-    EXPECT_TRUE(modals.Texts().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 } // namespace

@@ -79,7 +79,7 @@ TEST_F(RatesTest, WindowIsFixedSizeMinimizableAndCentred)
     EXPECT_TRUE(rates->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(rates->windowFlags() & Qt::WindowMaximizeButtonHint);
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE((rates->geometry().center() - screen.center()).manhattanLength(), 2);
+    EXPECT_LE((rates->frameGeometry().center() - screen.center()).manhattanLength(), 2);
 }
 
 TEST_F(RatesTest, ListHoldsTheCatalogueWithFirstLineSelected)

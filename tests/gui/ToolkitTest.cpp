@@ -2,6 +2,7 @@
 
 #include "tests/gui/WindowDriver.h"
 
+#include "toolkit/Clipboard.h"
 #include "toolkit/CommandButton.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 
 #include <vector>
@@ -85,6 +88,7 @@ protected:
     void SetUp() override
     {
         ProgramTest::SetUp();
+        tk::SetMessageBoxAnswer({}); // the real box, for which the window tests' stand-in stands
         bench = new Bench;
         ShowAndWait(bench);
         agent = std::make_unique<Agent>(bench);
@@ -98,6 +102,18 @@ protected:
 
     Bench* bench = nullptr;
     std::unique_ptr<Agent> agent;
+    // Each real message box: modal, plain (no icon, OK alone), with the
+    // program's title; its text is recorded and OK clicked.
+    ModalWatcher boxes{[this](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        EXPECT_EQ(box->windowTitle(), "Tarnwell");
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->buttons(), QList<QAbstractButton*>{box->button(QMessageBox::Ok)});
+        messages << box->text();
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    }};
 };
 
 TEST_F(ToolkitTest, KeyPressSeesCharactersEnterAndBackspaceOnlyAndCanDiscard)
@@ -137,10 +153,7 @@ TEST_F(ToolkitTest, MessageBoxFromKeyHandlerRaisesNoLostFocusAndGivesTheWindowBa
 {
     agent->Type("warn");
     agent->Enter();
-    EXPECT_EQ(modals.Texts(), QStringList{"warned"});
-    ASSERT_EQ(modals.Messages().size(), 1u);
-    EXPECT_EQ(modals.Messages()[0].caption, "Tarnwell");
-    EXPECT_TRUE(modals.Messages()[0].plain);
+    EXPECT_EQ(messages, QStringList{"warned"});
     EXPECT_EQ(Count("first.LostFocus"), 1);
     EXPECT_EQ(bench->events.back(), "first.LostFocus");
     EXPECT_EQ(QApplication::activeWindow(), bench);
@@ -151,7 +164,7 @@ TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
 {
     agent->Type("bad");
     agent->Click("button");
-    EXPECT_EQ(modals.Texts(), QStringList{"bad text"});
+    EXPECT_EQ(messages, QStringList{"bad text"});
     EXPECT_EQ(Count("button.Click"), 1);
     const auto message = std::find(bench->events.begin(), bench->events.end(), "first.LostFocus");
     const auto click = std::find(bench->events.begin(), bench->events.end(), "button.Click");
@@ -160,7 +173,7 @@ TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
     EXPECT_EQ(agent->Focus(), "first");
     // A right button press that sets off the message clicks nothing, then or later.
     QTest::mouseClick(bench->other, Qt::RightButton);
-    EXPECT_EQ(modals.Texts().size(), 2);
+    EXPECT_EQ(messages.size(), 2);
     bench->first->SetText("fine");
     QTest::mousePress(bench->other, Qt::LeftButton);
     EXPECT_EQ(Count("other.Click"), 0);
@@ -222,17 +235,53 @@ TEST_F(ToolkitTest, TabSkipsBoxThatIsNoTabStopButClickFocusesIt)
     EXPECT_EQ(agent->Focus(), "skipped");
 }
 
-TEST_F(ToolkitTest, MaxLengthLimitsTypingAndPastingButNotTheProgram)
+TEST_F(ToolkitTest, MaxLengthLimitsTypingButNotTheProgram)
 {
     agent->Click("limited");
     const std::string thirty(30, '7');
     agent->Type(thirty);
     EXPECT_EQ(bench->limited->Text(), std::string(25, '7'));
-    bench->limited->SetText("");
-    agent->Paste(QString(30, QLatin1Char('5')));
-    EXPECT_EQ(bench->limited->Text(), std::string(25, '5'));
     bench->limited->SetText(thirty);
     EXPECT_EQ(bench->limited->Text(), thirty);
+}
+
+// Every way of pasting takes the program's clipboard (the middle button its
+// selection), cut to MaxLength; a locked box takes nothing.
+TEST_F(ToolkitTest, EveryPasteTakesTheProgramsClipboardCutToMaxLength)
+{
+    struct : tk::Clipboard::Backend {
+        void Clear() override {}
+        void SetText(const QString&) override {}
+        QString GetText() override { return QString(30, u'5'); }
+        QString GetSelectionText() override { return QString(30, u'6'); }
+    } fake;
+    tk::Clipboard::SetBackend(&fake);
+    auto* box = bench->limited;
+    const auto byMenu = [box] {
+        QTest::mouseClick(box->window()->windowHandle(), Qt::RightButton, {},
+                          box->geometry().center());
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        if (auto* paste = menu->findChild<QAction*>("edit-paste"))
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
+        menu->close();
+    };
+    const std::tuple<const char*, std::function<void()>, char> pastes[] = {
+        {"Ctrl+V", [this] { agent->Press(Qt::Key_V, Qt::ControlModifier); }, '5'},
+        {"Shift+Insert", [this] { agent->Press(Qt::Key_Insert, Qt::ShiftModifier); }, '5'},
+        {"menu", byMenu, '5'},
+        {"middle button", [box] { QTest::mouseClick(box, Qt::MiddleButton); }, '6'},
+    };
+    for (const bool locked : {false, true}) {
+        for (const auto& [how, paste, digit] : pastes) {
+            box->SetText("");
+            box->SetLocked(locked);
+            agent->Click("limited");
+            paste();
+            EXPECT_EQ(box->Text(), std::string(locked ? 0 : 25, digit))
+                << how << (locked ? ", locked" : "");
+        }
+    }
 }
 
 TEST_F(ToolkitTest, EachEdgeRoundsToTheNearestPixel)
@@ -257,7 +306,7 @@ TEST_F(ToolkitTest, UnloadCanBeCancelledAndUnloadingTheLastWindowEndsTheProgram)
 TEST_F(ToolkitTest, ModalShowingReturnsWhenTheWindowIsHidden)
 {
     auto* dialog = new Bench;
-    modals.OnModalWindow([dialog](QWidget* modal) {
+    ModalWatcher hider([dialog](QWidget* modal) {
         EXPECT_EQ(modal, dialog);
         dialog->Hide();
     });

@@ -9,54 +9,24 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 // ---- ModalWatcher ---------------------------------------------------------------
 
-ModalWatcher::ModalWatcher() : m_timer(new QTimer)
+ModalWatcher::ModalWatcher(std::function<void(QWidget*)> action) : m_action(std::move(action))
 {
-    m_timer->setInterval(10);
-    QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] { Poll(); });
-    m_timer->start();
-}
-
-ModalWatcher::~ModalWatcher()
-{
-    delete m_timer;
-}
-
-QStringList ModalWatcher::Texts() const
-{
-    QStringList texts;
-    for (const Message& message : m_messages)
-        texts << message.text;
-    return texts;
-}
-
-void ModalWatcher::Poll()
-{
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible())
-        return;
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        const bool plain = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1
-                           && box->button(QMessageBox::Ok) != nullptr;
-        m_messages.push_back({box->windowTitle(), box->text(), plain});
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        return;
-    }
-    if (m_onWindow) {
-        auto action = std::move(m_onWindow);
-        m_onWindow = nullptr;
-        action(modal);
-    }
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (m_busy || !modal || !modal->isVisible())
+            return;
+        m_busy = true; // the action's own waiting must not hand the window over again
+        m_action(modal);
+        m_busy = false;
+    });
+    m_timer.start(10);
 }
 
 // ---- Agent ------------------------------------------------------------------------
@@ -110,7 +80,7 @@ void Agent::Click(const char* control)
     Settle();
 }
 
-void Agent::ClickLine(const char* list, int row)
+void Agent::ClickLine(const char* list, int row, Qt::KeyboardModifiers modifiers)
 {
     auto* box = qobject_cast<QListWidget*>(Control(list));
     EXPECT_NE(box, nullptr) << list;
@@ -118,13 +88,13 @@ void Agent::ClickLine(const char* list, int row)
         return;
     box->scrollToItem(box->item(row));
     const QRect line = box->visualItemRect(box->item(row));
-    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, modifiers, line.center());
     Settle();
 }
 
 void Agent::Paste(const QString& text)
 {
-    QApplication::clipboard()->setText(text);
+    tk::Clipboard::SetText(text.toStdString());
     Press(Qt::Key_V, Qt::ControlModifier);
 }
 
@@ -175,6 +145,7 @@ void ProgramTest::SetUp()
     StateCalcs::UnderwriterCode.clear();
     tk::Clipboard::SetBackend(nullptr);
     tk::SetPrinterFactory({});
+    tk::SetMessageBoxAnswer([this](const QString&, const QString& text) { messages << text; });
 }
 
 void ProgramTest::TearDown()
@@ -182,6 +153,7 @@ void ProgramTest::TearDown()
     tk::Program::DestroyAllForms();
     tk::Clipboard::SetBackend(nullptr);
     tk::SetPrinterFactory({});
+    tk::SetMessageBoxAnswer({});
     Agent::Settle();
 }
 

@@ -2,10 +2,11 @@
 
 // Drives the program's windows the way an agent does: keys go to whichever
 // control has the focus, clicks go through the mouse, and every message box
-// that opens is read and closed with its OK button.
+// is answered at once, its text recorded.
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -15,39 +16,22 @@
 
 #include "toolkit/Form.h"
 
-class QTimer;
-
 // Test failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
 
-// Watches for modal windows while alive: message boxes are recorded and
-// closed by a click on OK; another modal window is handed to a test's action.
+// While alive, hands each modal window that comes up to `action`, which is
+// to close it.
 class ModalWatcher {
 public:
-    struct Message {
-        QString caption;
-        QString text;
-        bool plain; // no icon, OK the only button
-    };
-
-    ModalWatcher();
-    ~ModalWatcher();
-
-    QStringList Texts() const;
-    const std::vector<Message>& Messages() const { return m_messages; }
-
-    // Run once when a modal window that is not a message box is up.
-    void OnModalWindow(std::function<void(QWidget*)> action) { m_onWindow = std::move(action); }
+    explicit ModalWatcher(std::function<void(QWidget*)> action);
 
 private:
-    void Poll();
-
-    QTimer* m_timer;
-    std::vector<Message> m_messages;
-    std::function<void(QWidget*)> m_onWindow;
+    QTimer m_timer;
+    std::function<void(QWidget*)> m_action;
+    bool m_busy = false;
 };
 
 // The agent at a window.
@@ -61,7 +45,7 @@ public:
     void Tab() { Press(Qt::Key_Tab); }
     void Click(const char* control);
     // Picks a line of a list with the mouse.
-    void ClickLine(const char* list, int row);
+    void ClickLine(const char* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void Paste(const QString& text);
 
     QString Text(const char* control) const;
@@ -81,7 +65,7 @@ private:
 };
 
 // A fresh program for each test: no window left from the last one, the
-// shared strings cleared, messages watched.
+// shared strings cleared, message boxes answered and their texts recorded.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -90,7 +74,7 @@ protected:
     // Shows a window as the program does, waits until it is active.
     static void ShowAndWait(tk::Form* window);
 
-    ModalWatcher modals;
+    QStringList messages;
 };
 
 // The rate window as the start-up routine opens it.
