@@ -10,6 +10,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth
     clang-format locales
+    poppler-utils
 )
 
 missing=()
