@@ -526,7 +526,9 @@ void ClosingWindow::SaveAsPdf()
     if (!m_quote)
         return;
     QString name = m_dialogs.pdfFileName ? m_dialogs.pdfFileName() : [this] {
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QDir(folder).exists())
+            folder = QDir::homePath();
         return QFileDialog::getSaveFileName(
             this, tr("Save Quote as PDF"), QDir(folder).filePath(QStringLiteral("title-quote.pdf")),
             tr("PDF files (*.pdf)"));

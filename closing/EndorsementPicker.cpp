@@ -46,7 +46,7 @@ EndorsementPicker::EndorsementPicker(QWidget* parent)
       m_list(new QListWidget),
       m_nothingFits(new QLabel(tr("No endorsement fits the filter.")))
 {
-    auto* filterLabel = new QLabel(tr("&Find:"));
+    auto* filterLabel = new QLabel(tr("&Find"));
     filterLabel->setBuddy(m_filter);
     m_filter->setAccessibleName(tr("Find"));
     m_filter->setObjectName(QStringLiteral("endorsementFilter"));

@@ -67,11 +67,11 @@ OutgoingRows RowsOf(const ClosingQuote& quote)
     return rows;
 }
 
-QString HtmlRow(const QStringList& cells, const char* tag, bool bold = false)
+QString HtmlRow(const QStringList& cells, const char* tag, int textColumns, bool bold = false)
 {
     QString row = QStringLiteral("<tr>");
     for (qsizetype i = 0; i < cells.size(); ++i) {
-        const QString align = i == 0 ? QStringLiteral("left") : QStringLiteral("right");
+        const QString align = i < textColumns ? QStringLiteral("left") : QStringLiteral("right");
         QString text = cells[i].toHtmlEscaped();
         if (bold)
             text = QStringLiteral("<b>") + text + QStringLiteral("</b>");
@@ -111,9 +111,9 @@ public:
     }
 
     // A table whose first row is its header, repeated on every page it runs
-    // over; the first column is text, the others figures.
+    // over; the first `textColumns` columns are text, the others figures.
     void Table(const QStringList& header, const QList<QStringList>& rows,
-               const QList<qreal>& widths, const QStringList& boldRow = {})
+               const QList<qreal>& widths, int textColumns, const QStringList& boldRow = {})
     {
         QTextTableFormat format;
         format.setHeaderRowCount(header.isEmpty() ? 0 : 1);
@@ -134,18 +134,18 @@ public:
         QTextTable* table = m_cursor.insertTable(rowCount, static_cast<int>(widths.size()), format);
         int row = 0;
         if (!header.isEmpty())
-            Row(table, row++, header, true, QColor(0xee, 0xee, 0xee));
+            Row(table, row++, header, textColumns, true, QColor(0xee, 0xee, 0xee));
         for (const QStringList& cells : rows)
-            Row(table, row++, cells, false, {});
+            Row(table, row++, cells, textColumns, false, {});
         if (!boldRow.isEmpty())
-            Row(table, row, boldRow, true, {});
+            Row(table, row, boldRow, textColumns, true, {});
         // The next paragraph goes in the empty one that follows a table.
         m_cursor.movePosition(QTextCursor::End);
         m_started = false;
     }
 
 private:
-    void Row(QTextTable* table, int row, const QStringList& cells, bool bold,
+    void Row(QTextTable* table, int row, const QStringList& cells, int textColumns, bool bold,
              const QColor& background)
     {
         for (int column = 0; column < cells.size(); ++column) {
@@ -157,7 +157,7 @@ private:
             }
             QTextCursor cursor = cell.firstCursorPosition();
             QTextBlockFormat block;
-            block.setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+            block.setAlignment(column < textColumns ? Qt::AlignLeft : Qt::AlignRight);
             cursor.setBlockFormat(block);
             QTextCharFormat text;
             text.setFontWeight(bold ? QFont::Bold : QFont::Normal);
@@ -191,16 +191,16 @@ QString QuoteHtml(const ClosingQuote& quote)
     QString html = QStringLiteral("<html><body><p><b>") + kTitle.toHtmlEscaped()
                    + QStringLiteral("</b></p><table border=\"1\" cellspacing=\"0\" "
                                     "cellpadding=\"4\">");
-    html += HtmlRow(kLineHeader, "th");
+    html += HtmlRow(kLineHeader, "th", 2);
     for (const QStringList& row : rows.lines)
-        html += HtmlRow(row, "td");
-    html += HtmlRow(rows.total, "td", true);
+        html += HtmlRow(row, "td", 2);
+    html += HtmlRow(rows.total, "td", 2, true);
     html += QStringLiteral("</table>");
     if (!rows.trid.isEmpty()) {
         html += QStringLiteral("<p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">");
-        html += HtmlRow(kTridHeader, "th");
+        html += HtmlRow(kTridHeader, "th", 1);
         for (const QStringList& row : rows.trid)
-            html += HtmlRow(row, "td");
+            html += HtmlRow(row, "td", 1);
         html += QStringLiteral("</table>");
     }
     return html + QStringLiteral("<p>") + (kRatesEffective + u' ' + kEstimate).toHtmlEscaped()
@@ -271,12 +271,12 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
     inputs.append({QStringLiteral("Coverage"), request.coverage == StateCalcs::Coverage::Expanded
                                                    ? QStringLiteral("Expanded")
                                                    : QStringLiteral("Standard")});
-    printed.Table({}, inputs, {30, 20, 50});
+    printed.Table({}, inputs, {30, 20, 50}, 1);
 
     const OutgoingRows rows = RowsOf(quote);
-    printed.Table(kLineHeader, rows.lines, {56, 29, 15}, rows.total);
+    printed.Table(kLineHeader, rows.lines, {56, 29, 15}, 2, rows.total);
     if (!rows.trid.isEmpty())
-        printed.Table(kTridHeader, rows.trid, {56, 22, 22});
+        printed.Table(kTridHeader, rows.trid, {56, 22, 22}, 1);
     printed.Paragraph(kRatesEffective);
     printed.Paragraph(kEstimate);
 
