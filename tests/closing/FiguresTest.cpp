@@ -39,28 +39,9 @@ StateCalcs::ClosingOutcome EngineQuote(const TypedClosing& typed)
     return StateCalcs::QuoteClosing(request);
 }
 
-QString FieldName(ClosingField field)
-{
-    switch (field) {
-    case ClosingField::Split:
-        return QStringLiteral("split");
-    case ClosingField::Price:
-        return QStringLiteral("price");
-    case ClosingField::Loan:
-        return QStringLiteral("loan");
-    case ClosingField::PriorOwners:
-        return QStringLiteral("priorOwners");
-    case ClosingField::PriorLoan:
-        return QStringLiteral("priorLoan");
-    case ClosingField::Coverage:
-        return QStringLiteral("coverage");
-    case ClosingField::Endorsements:
-        return QStringLiteral("endorsementList");
-    case ClosingField::Letter:
-        return QStringLiteral("letter");
-    }
-    return {};
-}
+// The controls of the window's inputs, in the order of ClosingField.
+const char* const kFieldControls[] = {
+    "split", "price", "loan", "priorOwners", "priorLoan", "coverage", "endorsementList", "letter"};
 
 struct ClosingCase {
     const char* name;
@@ -102,7 +83,7 @@ TEST(ClosingFigures, EachClosingShowsTheEnginesFiguresOrItsRefusal)
                       QString::fromStdString(engine.refusal.reason + '.').toLower());
             QStringList fields;
             for (const ClosingField field : engine.refusal.fields)
-                fields.append(FieldName(field));
+                fields.append(QLatin1String(kFieldControls[static_cast<int>(field)]));
             fields.sort();
             if (row.typed.endorsements.contains(QStringLiteral("3")) && !row.typed.price.isEmpty())
                 fields.append(QStringLiteral("zoningChoice")); // marked until it is set
@@ -126,12 +107,9 @@ TEST(ClosingFigures, EachClosingShowsTheEnginesFiguresOrItsRefusal)
         const auto cents = [](std::int64_t value, bool shown) {
             return shown ? QString::fromStdString(StateCalcs::FormatCents(value)) : QString();
         };
-        EXPECT_EQ(driver.Text("lendersDisclosed"),
-                  cents(trid.lendersDisclosedCents, trid.hasLoanPolicy));
-        EXPECT_EQ(driver.Text("ownersDisclosed"),
-                  cents(trid.ownersDisclosedCents, trid.hasOwnersPolicy));
-        EXPECT_EQ(driver.Text("ownersCharged"),
-                  cents(trid.ownersChargedCents, trid.hasOwnersPolicy));
+        EXPECT_EQ((QStringList{driver.Text("lendersDisclosed"), driver.Text("ownersDisclosed")}),
+                  (QStringList{cents(trid.lendersDisclosedCents, trid.hasLoanPolicy),
+                               cents(trid.ownersDisclosedCents, trid.hasOwnersPolicy)}));
     }
 }
 
@@ -143,32 +121,28 @@ struct BadFieldCase {
     const char* field;
     QString text;
     bool leave;
-    const char* note; // the note under the field; empty: not marked
+    const char* note; // the note under the field after the text; empty: not marked
 };
 
 TEST(ClosingFigures, ABadFieldIsMarkedAndKeepsEverythingElse)
 {
     const TypedClosing purchase{"15", "250,000", "200,000", "", "", false, {"9"}, true};
+    // The note follows the text in quotes, as "12a" is not a plain amount: ...
+    const char* plain = " is not a plain amount: digits, with \",\" between thousands and at "
+                        "most one \".\"";
+    const char* split = " is not a premium split from 10 to 70 percent";
     const BadFieldCase rows[] = {
-        {"Letters", "price", QStringLiteral("12a"), false,
-         "\"12a\" is not a plain amount: digits, with \",\" between thousands and at most "
-         "one \".\""},
-        {"Sign", "loan", QStringLiteral("-5"), false,
-         "\"-5\" is not a plain amount: digits, with "
-         "\",\" between thousands and at most one \".\""},
+        {"Letters", "price", QStringLiteral("12a"), false, plain},
+        {"Sign", "loan", QStringLiteral("-5"), false, plain},
         {"TooLarge", "loan", QStringLiteral("1,000,000,000,000"), false,
-         "\"1,000,000,000,000\" is more than 999,999,999,999.99"},
+         " is more than 999,999,999,999.99"},
         {"GroupBeingTyped", "price", QStringLiteral("250,00"), false, ""},
-        {"GroupLeftShort", "price", QStringLiteral("250,00"), true,
-         "\"250,00\" is not a plain amount: digits, with \",\" between thousands and at most one "
-         "\".\""},
+        {"GroupLeftShort", "price", QStringLiteral("250,00"), true, plain},
         {"SplitOneDigit", "split", QStringLiteral("8"), false, ""},
-        {"SplitOneDigitLeft", "split", QStringLiteral("8"), true,
-         "\"8\" is not a premium split from 10 to 70 percent"},
-        {"SplitTooHigh", "split", QStringLiteral("71"), false,
-         "\"71\" is not a premium split from 10 to 70 percent"},
+        {"SplitOneDigitLeft", "split", QStringLiteral("8"), true, split},
+        {"SplitTooHigh", "split", QStringLiteral("71"), false, split},
         {"SplitThreeDecimals", "split", QStringLiteral("12.345"), false,
-         "\"12.345\" has more than two decimals"},
+         " has more than two decimals"},
     };
     for (const BadFieldCase& row : rows) {
         SCOPED_TRACE(row.name);
@@ -191,9 +165,10 @@ TEST(ClosingFigures, ABadFieldIsMarkedAndKeepsEverythingElse)
         EXPECT_FALSE(driver.Window().Quote().has_value());
         EXPECT_EQ(driver.Marked(),
                   *row.note ? QStringList{QLatin1String(row.field)} : QStringList());
-        const QByteArray note = QByteArray(row.field) + "Note";
-        EXPECT_EQ(driver.Find<FieldNote>(note.constData())->Text(), QString::fromUtf8(row.note));
-        EXPECT_EQ(driver.Find(row.field)->accessibleDescription(), QString::fromUtf8(row.note));
+        const QString note = *row.note ? u'"' + row.text + u'"' + QString::fromUtf8(row.note)
+                                       : QString();
+        EXPECT_EQ(driver.Find<FieldNote>(QByteArray(row.field).append("Note"))->Text(), note);
+        EXPECT_EQ(driver.Find(row.field)->accessibleDescription(), note);
         EXPECT_EQ(driver.Status().isEmpty(), false);
         QStringList now = typed();
         now.removeAll(row.text);

@@ -193,31 +193,23 @@ TEST(ClosingOutput, AScreenReaderReadsEveryControlAndTheFigures)
 {
     ClosingDriver driver;
     driver.Enter(kPurchase);
-    const std::pair<const char*, const char*> names[] = {
-        {"split", "Split"},
-        {"coverage", "Coverage"},
-        {"price", "Sales price"},
-        {"loan", "Loan amount"},
-        {"priorOwners", "Prior owner's liability"},
-        {"priorLoan", "Prior loan liability"},
-        {"endorsementFilter", "Find"},
-        {"endorsementList", "Endorsements"},
-        {"letter", "Closing protection letter"},
-        {"figures", "Figures"},
-        {"copyQuote", "Copy quote"},
-        {"copyTotal", "Copy total"},
-        {"print", "Print"},
-        {"savePdf", "Save as PDF"},
-    };
-    for (const auto& [object, name] : names) {
+    // Each control, "object:name", with the name a screen reader reads for it.
+    for (const char* control :
+         {"split:Split", "coverage:Coverage", "price:Sales price", "loan:Loan amount",
+          "priorOwners:Prior owner's liability", "priorLoan:Prior loan liability",
+          "endorsementFilter:Find", "endorsementList:Endorsements",
+          "letter:Closing protection letter", "figures:Figures", "copyQuote:Copy quote",
+          "copyTotal:Copy total", "print:Print", "savePdf:Save as PDF"}) {
+        const QByteArray object = QByteArray(control).split(':')[0];
+        const QString name = QString::fromUtf8(control).section(u':', 1);
         QAccessibleInterface* read = QAccessible::queryAccessibleInterface(driver.Find(object));
-        ASSERT_NE(read, nullptr) << object;
+        ASSERT_NE(read, nullptr) << control;
         // A drop-down list's name is its choice; its label is its relation.
         const auto labels = read->relations(QAccessible::Label);
         const QString label = read->role() == QAccessible::ComboBox && !labels.isEmpty()
                                   ? labels.first().first->text(QAccessible::Name)
                                   : read->text(QAccessible::Name);
-        EXPECT_EQ(label, QString::fromUtf8(name)) << object;
+        EXPECT_EQ(label, name) << control;
     }
     QAccessibleInterface* figures = QAccessible::queryAccessibleInterface(driver.Find("figures"));
     EXPECT_EQ(figures->role(), QAccessible::Table);
