@@ -11,6 +11,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth
     clang-format locales
+    poppler-utils
     "$@"
 )
 

@@ -1,0 +1,162 @@
+#include "ClosingDriver.h"
+
+#include "closing/FieldNote.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace closing::test {
+
+ClosingDriver::ClosingDriver(ClosingWindow::Dialogs dialogs) : m_dialogs(std::move(dialogs))
+{
+    Open();
+}
+
+ClosingDriver::~ClosingDriver() = default;
+
+void ClosingDriver::Open()
+{
+    m_settings = std::make_unique<QSettings>(m_folder.filePath(QStringLiteral("closing.ini")),
+                                             QSettings::IniFormat);
+    m_window = std::make_unique<ClosingWindow>(*m_settings, m_dialogs);
+    m_window->show();
+    m_window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void ClosingDriver::Restart()
+{
+    m_window.reset();
+    m_settings.reset();
+    Open();
+}
+
+void ClosingDriver::Enter(const TypedClosing& closing)
+{
+    Type("split", closing.split);
+    if (closing.expanded) {
+        Key(Qt::Key_Tab);
+        Key(Qt::Key_Down);
+    }
+    Type("price", closing.price);
+    Type("loan", closing.loan);
+    Type("priorOwners", closing.priorOwners);
+    Type("priorLoan", closing.priorLoan);
+    for (const QString& wanted : closing.endorsements) {
+        const QString form = wanted.section(u':', 0, 0);
+        ToggleEndorsement(form);
+        if (const QString policy = wanted.section(u':', 1); !policy.isEmpty()) {
+            // From the list, Tab reaches the choice of the policy.
+            Key(Qt::Key_Tab);
+            if (policy == QLatin1String("loan"))
+                Key(Qt::Key_Right);
+            Key(Qt::Key_Space);
+        }
+    }
+    if (closing.letter)
+        Click("letter");
+}
+
+void ClosingDriver::Type(const char* field, const QString& text)
+{
+    Click(field);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    if (text.isEmpty())
+        Key(Qt::Key_Delete);
+    else
+        QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+void ClosingDriver::Key(int key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+}
+
+void ClosingDriver::Click(const char* name)
+{
+    QWidget* widget = Find(name);
+    ASSERT_NE(widget, nullptr) << name;
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
+}
+
+void ClosingDriver::ToggleEndorsement(const QString& form)
+{
+    const auto wanted = StateCalcs::ReadEndorsement(form.toStdString());
+    ASSERT_TRUE(wanted.value.has_value()) << wanted.error;
+    const auto& line = *StateCalcs::EndorsementAt(wanted.value->entry);
+    const QString text = QStringLiteral("ALTA ")
+                         + QString::fromUtf8(line.form.data(),
+                                             static_cast<qsizetype>(line.form.size()))
+                         + u' ';
+    Type("endorsementFilter", form);
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(FocusName(), QLatin1String("endorsementList"));
+    auto* list = Find<QListWidget>("endorsementList");
+    for (int step = 0; step < list->count() && !list->currentItem()->text().startsWith(text);
+         ++step)
+        Key(Qt::Key_Down);
+    ASSERT_TRUE(list->currentItem()->text().startsWith(text)) << form.toStdString();
+    Key(Qt::Key_Space);
+}
+
+QString ClosingDriver::FocusName() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+QString ClosingDriver::Text(const char* name) const
+{
+    if (const auto* edit = Find<QLineEdit>(name))
+        return edit->text();
+    const auto* label = Find<QLabel>(name);
+    return label && label->isVisibleTo(m_window.get()) ? label->text() : QString();
+}
+
+QStringList ClosingDriver::VisibleEndorsements() const
+{
+    QStringList shown;
+    const auto* list = Find<QListWidget>("endorsementList");
+    for (int row = 0; row < list->count(); ++row)
+        if (!list->isRowHidden(row))
+            shown.append(list->item(row)->text().section(u' ', 1, 1));
+    return shown;
+}
+
+QStringList ClosingDriver::Figures() const
+{
+    QStringList rows;
+    const auto* table = Find<QTableWidget>("figures");
+    for (int row = 0; row < table->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < table->columnCount(); ++column)
+            cells.append(table->item(row, column)->text());
+        rows.append(cells.join(QStringLiteral(" | ")));
+    }
+    return rows;
+}
+
+QString ClosingDriver::Status() const
+{
+    return Find<FieldNote>("status")->Text();
+}
+
+QStringList ClosingDriver::Marked() const
+{
+    QStringList names;
+    for (const QWidget* widget : m_window->findChildren<QWidget*>())
+        if (IsMarked(widget) && widget->isVisibleTo(m_window.get()))
+            names.append(widget->objectName());
+    names.sort();
+    return names;
+}
+
+} // namespace closing::test
