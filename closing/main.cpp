@@ -2,44 +2,21 @@
 
 #include "closing/ClosingWindow.h"
 
+#include "startup/DesktopStart.h"
+
 #include <QApplication>
-#include <QIcon>
 #include <QSettings>
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-[[maybe_unused]] bool HasDisplay()
-{
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
-#ifdef Q_OS_LINUX
-    // Without a display Qt would abort; say so plainly instead.
-    if (!HasDisplay()) {
-        std::fputs("tarnwell-closing: no display to open the window on (start it from a desktop "
-                   "session, or under xvfb-run)\n",
-                   stderr);
-        return 1;
-    }
-#endif
+    startup::RequireDisplay("tarnwell-closing");
+    startup::DisplayOpening opening("tarnwell-closing");
     QApplication app(argc, argv);
+    opening.Release();
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QApplication::setApplicationName(QStringLiteral("Closing"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tarnwell Closing Quote"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.TarnwellClosing"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tarnwell.Tarnwell")));
+    startup::SetWindowIcon("org.tarnwell.TarnwellClosing");
     QSettings settings;
     closing::ClosingWindow window(settings);
     window.show();

@@ -9,7 +9,6 @@ cd "$(dirname "$0")/.."
 
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)"
 deb="build/package/tarnwell_${version}_$(dpkg --print-architecture).deb"
-title="Arkansas Rates"
 
 work="$(mktemp -d)"
 pids=()
@@ -79,26 +78,35 @@ openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wait_for 10 wmctrl -m || fail "openbox did not start: $(cat "$work/openbox.log")"
 
-"$root/usr/bin/tarnwell" >"$work/stdout" 2>"$work/stderr" &
-program=$!
-pids+=("$program")
-timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >"$work/window" \
-    || fail "no \"$title\" window within 20 s; stderr: $(cat "$work/stderr")"
-window="$(head -n 1 "$work/window")"
-xprop -id "$window" _NET_WM_ICON >"$work/icon"
-# Qt hands the window manager the sizes up to 128 pixels.
-for size in 48 64 128; do
-    grep -q "Icon ($size x $size)" "$work/icon" || fail "the window has no ${size}x${size} icon"
-done
-echo "window $window \"$title\" is mapped and has its icon"
+# Starts a packaged program, waits for its window, checks the window's icon
+# and closes the window as a desktop's close button does.
+open_and_close() {
+    local program="$1" title="$2"
+    "$root/usr/bin/$program" >"$work/stdout" 2>"$work/stderr" &
+    local pid=$!
+    pids+=("$pid")
+    timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >"$work/window" \
+        || fail "$program: no \"$title\" window within 20 s; stderr: $(cat "$work/stderr")"
+    local window
+    window="$(head -n 1 "$work/window")"
+    xprop -id "$window" _NET_WM_ICON >"$work/icon"
+    # Qt hands the window manager the sizes up to 128 pixels.
+    for size in 48 64 128; do
+        grep -q "Icon ($size x $size)" "$work/icon" || fail "$program: the window has no ${size}x${size} icon"
+    done
+    echo "$program: window $window \"$title\" is mapped and has its icon"
 
-wmctrl -c "$title"
-wait_for 15 bash -c "! kill -0 $program" || fail "the program did not end within 15 s of the close request"
-status=0
-wait "$program" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status; stderr: $(cat "$work/stderr")"
-if [ -s "$work/stderr" ]; then
-    fail "the program wrote on stderr:
+    wmctrl -c "$title"
+    wait_for 15 bash -c "! kill -0 $pid" || fail "$program did not end within 15 s of the close request"
+    local status=0
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || fail "$program ended with status $status; stderr: $(cat "$work/stderr")"
+    if [ -s "$work/stderr" ]; then
+        fail "$program wrote on stderr:
 $(cat "$work/stderr")"
-fi
-echo "closed by the window manager: status 0, nothing on stderr"
+    fi
+    echo "$program: closed by the window manager: status 0, nothing on stderr"
+}
+
+open_and_close tarnwell "Arkansas Rates"
+open_and_close tarnwell-closing "Tarnwell Closing Quote"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Started where no display can be opened, the calculator says so in one line
-# on stderr and exits with status 1, rather than Qt's five lines and an abort.
-# Usage: NoDisplayTest.sh PATH-TO-TARNWELL
+# Started where no display can be opened, a desktop program says so in one
+# line on stderr and exits with status 1, rather than Qt's five lines and an
+# abort. Usage: NoDisplayTest.sh PATH-TO-PROGRAM
 set -u
 program="$1"
 stderr="$(mktemp)"
@@ -12,7 +12,7 @@ failed=0
 check() {
     env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" "$program" >/dev/null 2>"$stderr"
     local status=$?
-    if [ "$status" -eq 1 ] && [ "$(wc -l <"$stderr")" -eq 1 ] && grep -q '^tarnwell: ' "$stderr"; then
+    if [ "$status" -eq 1 ] && [ "$(wc -l <"$stderr")" -eq 1 ] && grep -q "^$(basename "$program"): " "$stderr"; then
         echo "ok ($*): $(cat "$stderr")"
     else
         echo "FAILED ($*): status $status, stderr:"
