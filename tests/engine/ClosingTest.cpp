@@ -36,121 +36,54 @@ std::vector<ClosingRow> Rows()
         return list;
     };
     using C = Coverage;
+    // clang-format off
     return {
         // Price only: 350 + 150,000 × 0.002 = 650.00.
-        {"PriceOnly",
-         {15, 250'000, {}, {}, {}, C::Standard, {}, false},
-         {"101 650.00/97.50"},
-         "650.00",
-         "97.50",
-         "0.00",
-         "650.00"},
+        {"PriceOnly", {15, 250'000, {}, {}, {}, C::Standard, {}, false},
+         {"101 650.00/97.50"}, "650.00", "97.50", "0.00", "650.00"},
         // Reissue: 650.00 less 40% of 350.00 (the premium on 100,000).
-        {"PriceWithReissue",
-         {15, 250'000, {}, 100'000, {}, C::Standard, {}, false},
-         {"901 510.00/76.50"},
-         "510.00",
-         "76.50",
-         "0.00",
-         "510.00"},
+        {"PriceWithReissue", {15, 250'000, {}, 100'000, {}, C::Standard, {}, false},
+         {"901 510.00/76.50"}, "510.00", "76.50", "0.00", "510.00"},
         // A prior liability above the price is capped: 60% of 750.00.
-        {"ReissueCapped",
-         {15, 300'000, {}, 400'000, {}, C::Standard, {}, false},
-         {"901 450.00/67.50"},
-         "450.00",
-         "67.50",
-         "0.00",
-         "450.00"},
-        {"LoanOnly",
-         {20, {}, 200'000, {}, {}, C::Standard, {}, false},
-         {"201 425.00/85.00"},
-         "425.00",
-         "85.00",
-         "425.00",
-         "0.00"},
+        {"ReissueCapped", {15, 300'000, {}, 400'000, {}, C::Standard, {}, false},
+         {"901 450.00/67.50"}, "450.00", "67.50", "0.00", "450.00"},
+        {"LoanOnly", {20, {}, 200'000, {}, {}, C::Standard, {}, false},
+         {"201 425.00/85.00"}, "425.00", "85.00", "425.00", "0.00"},
         // Refinance: 600.00 less 40% of 425.00; the zoning endorsement is a
         // tenth of the loan policy's 430.00, so its minimum of 500.
-        {"Refinance",
-         {20, {}, 300'000, {}, 200'000, C::Standard, endorse({"3.1"}), false},
-         {"903 430.00/86.00", "520 500.00/500.00"},
-         "930.00",
-         "586.00",
-         "430.00",
-         "0.00"},
+        {"Refinance", {20, {}, 300'000, {}, 200'000, C::Standard, endorse({"3.1"}), false},
+         {"903 430.00/86.00", "520 500.00/500.00"}, "930.00", "586.00", "430.00", "0.00"},
         // Loan below the price: the loan policy is a flat 35. Disclosed, the
         // lender's is the stand-alone 425.00 and the owner's 650 + 35 − 425.
-        {"PurchaseLoanBelowPrice",
-         {15, 250'000, 200'000, {}, {}, C::Standard, endorse({"8.1", "9-06"}), true},
-         {"101 650.00/97.50", "401 35.00/5.25", "500 No Charge/0.00", "550 50.00/7.50",
-          "660 25.00/25.00"},
-         "760.00",
-         "135.25",
-         "425.00",
-         "260.00"},
-        {"LoanEqualToPrice",
-         {15, 250'000, 250'000, {}, {}, C::Standard, {}, false},
-         {"101 650.00/97.50", "401 35.00/5.25"},
-         "685.00",
-         "102.75",
-         "512.50",
-         "172.50"},
+        {"PurchaseLoanBelowPrice", {15, 250'000, 200'000, {}, {}, C::Standard, endorse({"8.1", "9-06"}), true},
+         {"101 650.00/97.50", "401 35.00/5.25", "500 No Charge/0.00", "550 50.00/7.50", "660 25.00/25.00"},
+         "760.00", "135.25", "425.00", "260.00"},
+        {"LoanEqualToPrice", {15, 250'000, 250'000, {}, {}, C::Standard, {}, false},
+         {"101 650.00/97.50", "401 35.00/5.25"}, "685.00", "102.75", "512.50", "172.50"},
         // Loan above the price: 403 on the price (550.00); 402 is 512.50 −
         // 425.00 + 35 = 122.50, remitting 18.375, shown 18.38.
-        {"PurchaseLoanAbovePrice",
-         {15, 200'000, 250'000, {}, {}, C::Standard, {}, false},
-         {"403 550.00/82.50", "402 122.50/18.38"},
-         "672.50",
-         "100.88",
-         "512.50",
-         "160.00"},
+        {"PurchaseLoanAbovePrice", {15, 200'000, 250'000, {}, {}, C::Standard, {}, false},
+         {"403 550.00/82.50", "402 122.50/18.38"}, "672.50", "100.88", "512.50", "160.00"},
         // The reissue credit stays in the owner's disclosed figure: 510 + 35 − 425.
-        {"PurchaseWithReissue",
-         {15, 250'000, 200'000, 100'000, {}, C::Standard, {}, false},
-         {"901 510.00/76.50", "401 35.00/5.25"},
-         "545.00",
-         "81.75",
-         "425.00",
-         "120.00"},
-        {"ExpandedOwners",
-         {20, 100'000, {}, {}, {}, C::Expanded, {}, false},
-         {"106 385.00/77.00"},
-         "385.00",
-         "77.00",
-         "0.00",
-         "385.00"},
-        {"ExpandedLoan",
-         {20, {}, 200'000, {}, {}, C::Expanded, endorse({"27"}), false},
-         {"242 467.50/93.50", "510 1,000.00/1,000.00"},
-         "1,467.50",
-         "1,093.50",
-         "467.50",
-         "0.00"},
-        // Zoning on the owner's policy at 8,000 × 3.50 + ... : price 5,000,000
-        // gives 10,150.00, a tenth is 1,015.00; the same form on each policy.
-        {"ZoningOnEachPolicy",
-         {10, 5'000'000, 100'000, {}, {}, C::Standard, endorse({"3:owner", "3-06:loan"}), false},
+        {"PurchaseWithReissue", {15, 250'000, 200'000, 100'000, {}, C::Standard, {}, false},
+         {"901 510.00/76.50", "401 35.00/5.25"}, "545.00", "81.75", "425.00", "120.00"},
+        {"ExpandedOwners", {20, 100'000, {}, {}, {}, C::Expanded, {}, false},
+         {"106 385.00/77.00"}, "385.00", "77.00", "0.00", "385.00"},
+        {"ExpandedLoan", {20, {}, 200'000, {}, {}, C::Expanded, endorse({"27"}), false},
+         {"242 467.50/93.50", "510 1,000.00/1,000.00"}, "1,467.50", "1,093.50", "467.50", "0.00"},
+        // The same zoning form on each policy: a tenth of the owner's
+        // 10,150.00, and the minimum on the loan policy's 35.00.
+        {"ZoningOnEachPolicy", {10, 5'000'000, 100'000, {}, {}, C::Standard, endorse({"3:owner", "3-06:loan"}), false},
          {"101 10,150.00/1,015.00", "401 35.00/3.50", "520 1,015.00/1,015.00", "520 500.00/500.00"},
-         "11,700.00",
-         "2,533.50",
-         "250.00",
-         "9,935.00"},
+         "11,700.00", "2,533.50", "250.00", "9,935.00"},
         // Endorsements and the letter alone; line 40 answers to 14.1.
-        {"EndorsementsAlone",
-         {12.5, {}, {}, {}, {}, C::Standard, endorse({"11", "14.1"}), true},
-         {"550 50.00/6.25", "550 50.00/6.25", "660 25.00/25.00"},
-         "125.00",
-         "37.50",
-         "0.00",
-         "0.00"},
+        {"EndorsementsAlone", {12.5, {}, {}, {}, {}, C::Standard, endorse({"11", "14.1"}), true},
+         {"550 50.00/6.25", "550 50.00/6.25", "660 25.00/25.00"}, "125.00", "37.50", "0.00", "0.00"},
         // A prior liability of zero counts as none; amounts are taken to the cent.
-        {"ZeroPriorAndCents",
-         {20, 100'000.005, {}, 0, {}, C::Standard, {}, false},
-         {"101 352.00/70.40"},
-         "352.00",
-         "70.40",
-         "0.00",
-         "352.00"},
+        {"ZeroPriorAndCents", {20, 100'000.005, {}, 0, {}, C::Standard, {}, false},
+         {"101 352.00/70.40"}, "352.00", "70.40", "0.00", "352.00"},
     };
+    // clang-format on
 }
 
 TEST(Closing, EachCompositionPricesItsLinesTotalsAndDisclosure)
@@ -184,42 +117,24 @@ TEST(Closing, RefusesWhatTheCatalogueHasNoLineFor)
     using C = Coverage;
     using F = ClosingField;
     const std::vector<EndorsementRequest> zoning{Endorse("3")}, nine{Endorse("9")};
+    // clang-format off
     const RefusalRow rows[] = {
-        {"Nothing",
-         {15, {}, {}, {}, {}, C::Standard, {}, false},
-         {F::Price, F::Loan, F::Endorsements, F::Letter}},
+        {"Nothing", {15, {}, {}, {}, {}, C::Standard, {}, false}, {F::Price, F::Loan, F::Endorsements, F::Letter}},
         {"ZeroPrice", {15, 0, 100'000, {}, {}, C::Standard, {}, false}, {F::Price}},
         {"ZeroLoan", {15, {}, 0.001, {}, {}, C::Standard, {}, false}, {F::Loan}},
-        {"ExpandedWithBoth",
-         {15, 1, 1, {}, {}, C::Expanded, {}, false},
-         {F::Coverage, F::Price, F::Loan}},
-        {"ExpandedWithReissue",
-         {15, 1, {}, 1, {}, C::Expanded, {}, false},
-         {F::Coverage, F::PriorOwners}},
-        {"ExpandedWithRefinance",
-         {15, {}, 1, {}, 1, C::Expanded, {}, false},
-         {F::Coverage, F::PriorLoan}},
+        {"ExpandedWithBoth", {15, 1, 1, {}, {}, C::Expanded, {}, false}, {F::Coverage, F::Price, F::Loan}},
+        {"ExpandedWithReissue", {15, 1, {}, 1, {}, C::Expanded, {}, false}, {F::Coverage, F::PriorOwners}},
+        {"ExpandedWithRefinance", {15, {}, 1, {}, 1, C::Expanded, {}, false}, {F::Coverage, F::PriorLoan}},
         {"PriorLoanWithPrice", {15, 1, 1, {}, 1, C::Standard, {}, false}, {F::PriorLoan, F::Price}},
-        {"PriorOwnersWithoutPrice",
-         {15, {}, 1, 1, {}, C::Standard, {}, false},
-         {F::PriorOwners, F::Price}},
-        {"ZoningWithoutPolicy",
-         {15, {}, {}, {}, {}, C::Standard, zoning, true},
-         {F::Endorsements, F::Price, F::Loan}},
-        {"ZoningUnnamedWithBoth",
-         {15, 1, 1, {}, {}, C::Standard, zoning, false},
-         {F::Endorsements}},
-        {"SameFormTwice",
-         {15, 1, {}, {}, {}, C::Standard, {nine[0], Endorse("9-06")}, false},
-         {F::Endorsements}},
-        {"SameFormOnePolicyNamed",
-         {15, 1, 1, {}, {}, C::Standard, {nine[0], Endorse("9:loan")}, false},
-         {F::Endorsements}},
-        {"NamedPolicyAbsent",
-         {15, 1, {}, {}, {}, C::Standard, {Endorse("9:loan")}, false},
-         {F::Endorsements, F::Loan}},
+        {"PriorOwnersWithoutPrice", {15, {}, 1, 1, {}, C::Standard, {}, false}, {F::PriorOwners, F::Price}},
+        {"ZoningWithoutPolicy", {15, {}, {}, {}, {}, C::Standard, zoning, true}, {F::Endorsements, F::Price, F::Loan}},
+        {"ZoningUnnamedWithBoth", {15, 1, 1, {}, {}, C::Standard, zoning, false}, {F::Endorsements}},
+        {"SameFormTwice", {15, 1, {}, {}, {}, C::Standard, {nine[0], Endorse("9-06")}, false}, {F::Endorsements}},
+        {"SameFormOnePolicyNamed", {15, 1, 1, {}, {}, C::Standard, {nine[0], Endorse("9:loan")}, false}, {F::Endorsements}},
+        {"NamedPolicyAbsent", {15, 1, {}, {}, {}, C::Standard, {Endorse("9:loan")}, false}, {F::Endorsements, F::Loan}},
         {"SplitOutOfRange", {9.99, 1, {}, {}, {}, C::Standard, {}, false}, {F::Split}},
     };
+    // clang-format on
     for (const RefusalRow& row : rows) {
         SCOPED_TRACE(row.name);
         const ClosingOutcome outcome = QuoteClosing(row.request);
@@ -267,56 +182,30 @@ TEST(Closing, DisclosedPremiumsAlwaysSumToChargedPremiums)
 // Amounts, splits and endorsements as the agent writes them.
 TEST(Closing, ReadsAmountsSplitsAndEndorsements)
 {
-    for (const auto& [text, value] :
-         {std::pair<const char*, std::optional<double>>{"250000", 250'000},
-          {"250,000.5", 250'000.5},
-          {"1,234,567", 1'234'567},
-          {".5", 0.5},
-          {"0", 0},
-          {"1000.005", 1'000.01},
-          {"999,999,999,999.99", 999'999'999'999.99},
-          {"999999999999.994", 999'999'999'999.99},
-          {"999999999999.995", {}},
-          {"1,000,000,000,000", {}},
-          {"25,0000", {}},
-          {"1,00", {}},
-          {",100", {}},
-          {"1.2.3", {}},
-          {"-5", {}},
-          {"+5", {}},
-          {"1e5", {}},
-          {"inf", {}},
-          {"nan", {}},
-          {"$5", {}},
-          {" 5", {}},
-          {".", {}},
-          {"", {}},
-          {"1.000,5", {}}}) {
+    using Amount = std::pair<const char*, std::optional<double>>;
+    // clang-format off
+    const Amount amounts[] = {
+        {"250000", 250'000}, {"250,000.5", 250'000.5}, {"1,234,567", 1'234'567}, {".5", 0.5},
+        {"0", 0}, {"1000.005", 1'000.01}, {"999,999,999,999.99", 999'999'999'999.99},
+        {"999999999999.994", 999'999'999'999.99}, {"999999999999.995", {}},
+        {"1,000,000,000,000", {}}, {"25,0000", {}}, {"1,00", {}}, {",100", {}}, {"1.2.3", {}},
+        {"-5", {}}, {"+5", {}}, {"1e5", {}}, {"inf", {}}, {"nan", {}}, {"$5", {}}, {" 5", {}},
+        {".", {}}, {"", {}}, {"1.000,5", {}}};
+    const Amount splits[] = {{"15", 15}, {"10", 10}, {"70", 70}, {"12.5", 12.5}, {"12.34", 12.34},
+        {"12.345", {}}, {"9.99", {}}, {"70.01", {}}, {"1,5", {}}, {"15%", {}}, {"", {}}};
+    // Catalogue lines, 0-based.
+    const std::tuple<const char*, std::size_t, std::optional<Policy>> forms[] = {
+        {"8.1", 24, {}}, {"8.1-06", 24, {}}, {"1", 11, {}}, {"1.1", 39, {}}, {"14.1-06", 39, {}},
+        {"3.1:loan", 14, Policy::Loan}, {"28-06:owner", 61, Policy::Owners}};
+    // clang-format on
+    for (const auto& [text, value] : amounts) {
         const auto read = ReadClosingAmount(text);
         EXPECT_EQ(read.value, value) << '"' << text << '"';
         EXPECT_EQ(read.error.empty(), value.has_value()) << '"' << text << '"';
     }
-    for (const auto& [text, value] : {std::pair<const char*, std::optional<double>>{"15", 15},
-                                      {"10", 10},
-                                      {"70", 70},
-                                      {"12.5", 12.5},
-                                      {"12.34", 12.34},
-                                      {"12.345", {}},
-                                      {"9.99", {}},
-                                      {"70.01", {}},
-                                      {"1,5", {}},
-                                      {"15%", {}},
-                                      {"", {}}})
+    for (const auto& [text, value] : splits)
         EXPECT_EQ(ReadSplit(text).value, value) << '"' << text << '"';
-    // Line numbers of the catalogue, 0-based.
-    for (const auto& [text, entry, policy] :
-         {std::tuple<const char*, std::size_t, std::optional<Policy>>{"8.1", 24, {}},
-          {"8.1-06", 24, {}},
-          {"1", 11, {}},
-          {"1.1", 39, {}},
-          {"14.1-06", 39, {}},
-          {"3.1:loan", 14, Policy::Loan},
-          {"28-06:owner", 61, Policy::Owners}}) {
+    for (const auto& [text, entry, policy] : forms) {
         const auto read = ReadEndorsement(text);
         ASSERT_TRUE(read.value.has_value()) << text;
         EXPECT_EQ(read.value->entry, entry) << text;
