@@ -227,7 +227,13 @@ TEST_F(CommandsTest, OneInstructionsWindowServesEveryOpeningAndExitEndsAll)
     OpenInstructions([](frmInst& inst) { inst.close(); }); // the title bar's close unloads
     EXPECT_FALSE(frmInst::Instance().IsLoaded());
     EXPECT_FALSE(tk::Program::HasEnded());
-    OpenInstructions([](frmInst& inst) { Agent(&inst).Click("cmdClose"); });
+    tk::SetPrinterFactory([] { return std::unique_ptr<QPrinter>(); }); // no printer: a message
+    OpenInstructions([this](frmInst& inst) {
+        Agent(&inst).Click("cmdPrint");
+        EXPECT_EQ(messages, QStringList{kNotPrinted});
+        EXPECT_TRUE(inst.isVisible());
+        Agent(&inst).Click("cmdClose");
+    });
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], opened[1]);
     agent->Click("cmdExit"); // ends everything, the hidden instructions too

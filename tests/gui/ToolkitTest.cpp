@@ -191,6 +191,16 @@ TEST_F(ToolkitTest, ReturnClicksFocusedButtonOnItsPress)
     EXPECT_EQ(Count("button.Click"), 1);
     agent->Press(Qt::Key_Space);
     EXPECT_EQ(Count("button.Click"), 2);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(bench->button, &held); // a held <ENTER> clicks once
+    EXPECT_EQ(Count("button.Click"), 2);
+}
+
+// The clipboard holds a text exactly as given, blanks included.
+TEST_F(ToolkitTest, ClipboardKeepsTheTextAsGiven)
+{
+    tk::Clipboard::SetText(" 25.00 ");
+    EXPECT_EQ(tk::Clipboard::GetText(), " 25.00 ");
 }
 
 TEST_F(ToolkitTest, ReturnReleasedOverNewlyFocusedButtonDoesNotClickIt)
