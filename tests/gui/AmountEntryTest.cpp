@@ -188,46 +188,4 @@ TEST_F(AmountEntryFlow, EnterOverAFixedChargeDoesNothing)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-// A working session at split 15, with Continue between calculations.
-TEST_F(AmountEntryFlow, SessionWithOneSplit)
-{
-    // Row highlighted first with the arrow keys (-1 to stay); '\n' is <ENTER>, on Continue it presses
-    // it. Then lbl1, txt1, lbl2 ("" while txt2 and lbl2 are hidden), txt2, gross, remit, focus.
-    struct Step {
-        int row;
-        const char* keys;
-        std::vector<std::string> screen;
-    };
-    const Step session[] = {
-        // 750.00 less 40 % of 550.00.
-        {8,
-         "\n300000\n200000\n",
-         {"Liability", "300,000.00", "Prior Policy Liability", "200,000.00", "530.00", "79.50",
-          "cmdContinue"}},
-        {-1, "\n", {"Liability", "", "Prior Policy Liability", "", "", "", "List1"}},
-        {13,
-         "\n8000\n",
-         {"Charge for Endorsed Policy", "8,000.00", "", "", "800.00", "800.00", "cmdContinue"}},
-        {-1, "\n", {"Charge for Endorsed Policy", "", "", "", "", "", "List1"}},
-        {-1,
-         "\n4000\n",
-         {"Charge for Endorsed Policy", "4,000.00", "", "", "500.00", "500.00", "cmdContinue"}},
-    };
-    EnterSplit("15");
-    for (const Step& step : session) {
-        SCOPED_TRACE(&step - session);
-        if (step.row >= 0)
-            ArrowTo(step.row);
-        Keys(step.keys);
-        const bool second = agent->Shown("txt2");
-        EXPECT_EQ(second, agent->Shown("lbl2"));
-        EXPECT_EQ(Read("txtSplit"), "15.00");
-        EXPECT_EQ((std::vector{Read("lbl1"), Read("txt1"), second ? Read("lbl2") : "",
-                               second ? Read("txt2") : "", Read("txtTotalCharge"), Read("txtRemit"),
-                               agent->Focus().toStdString()}),
-                  step.screen);
-    }
-    EXPECT_TRUE(messages.isEmpty());
-}
-
 } // namespace

@@ -89,22 +89,14 @@ TEST_F(RatesTest, PastedTextThatIsNotAPlainNumberIsRejected)
 }
 
 // Leaving the field checks the split with the same bounds as <ENTER>, so a
-// split the field accepted can never end up locked and emptied.
-TEST_F(RatesTest, LeavingTheFieldByClickWithFortyAcceptsIt)
+// split the field accepted can never end up locked and emptied; a rejected
+// one brings the agent back to the field.
+TEST_F(RatesTest, LeavingTheFieldChecksTheSplitToo)
 {
     agent->Type("40");
     agent->Click("cmdPrintForm");
     EXPECT_EQ(agent->Text("txtSplit"), "40.00");
     EXPECT_EQ(agent->Focus(), "cmdPrintForm");
-    EXPECT_TRUE(agent->Enabled("List1"));
-}
-
-TEST_F(RatesTest, LeavingTheFieldByClickWithFiftyFiveAcceptsIt)
-{
-    agent->Type("55");
-    agent->Click("txtRemit");
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(agent->Text("txtSplit"), "55.00");
     EXPECT_TRUE(agent->Enabled("List1"));
 }
 
@@ -119,6 +111,11 @@ TEST_F(RatesTest, LeavingTheFieldWithABadSplitRejectsItAndReturns)
     agent->Tab();
     EXPECT_EQ(messages, (QStringList{kInvalid, kEnterSplit}));
     EXPECT_EQ(agent->Focus(), "txtSplit");
+    agent->Type("55");
+    agent->Click("txtRemit");
+    EXPECT_EQ(agent->Text("txtSplit"), "55.00");
+    EXPECT_TRUE(agent->Enabled("List1"));
+    EXPECT_EQ(messages.size(), 2);
 }
 
 TEST_F(RatesTest, AcceptedSplitIsLockedForTheRun)
