@@ -3,6 +3,7 @@
 // the share to remit, and moves on to Continue.
 
 #include "tests/gui/WindowDriver.h"
+#include "windows/Messages.h"
 
 #include <string>
 #include <vector>
@@ -147,7 +148,7 @@ TEST_P(AmountNotANumber, AsksForTheAmountAndChangesNothing)
     };
     const auto before = screen();
     agent->Enter();
-    EXPECT_EQ(messages, QStringList{"Please enter the appropriate amount or charge..."});
+    EXPECT_EQ(messages, QStringList{Messages::kEnterAmount});
     EXPECT_EQ(agent->Focus(), n.faulty);
     EXPECT_EQ(screen(), before);
 }

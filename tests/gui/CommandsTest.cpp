@@ -1,6 +1,7 @@
 // Continue, Print Form, Instructions and Exit Program.
 
 #include "tests/gui/WindowDriver.h"
+#include "windows/Messages.h"
 
 #include "toolkit/Clipboard.h"
 #include "toolkit/Printing.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-const char* const kNotPrinted = "The form could not be printed. Please check your printer...";
+using Messages::kNotPrinted;
 
 // Line numbers of the catalogue, 0-based as the list shows them.
 constexpr int k101 = 0, k402 = 6, k901 = 8, k660 = 10, k525 = 11, k520 = 13, k500 = 24, k510 = 60;
@@ -91,7 +92,7 @@ TEST_F(ContinueTest, ScheduleEntriesCopyTheTotalClearAndStayLabelled)
     tk::Clipboard::SetBackend(&broken);
     Calculate(k101, {"100000"});
     agent->Enter();
-    EXPECT_EQ(messages, QStringList{"The total could not be copied to the Clipboard..."});
+    EXPECT_EQ(messages, QStringList{Messages::kNotCopied});
     EXPECT_EQ(agent->Text("txtTotalCharge"), "");
     EXPECT_EQ(agent->Focus(), "List1");
     EXPECT_FALSE(tk::Program::HasEnded());
@@ -248,8 +249,7 @@ TEST_F(RatesTest, WithoutAnyInstalledPrinterPrintFormSaysSo)
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "this machine has a printer installed";
     agent->Click("cmdPrintForm");
-    EXPECT_EQ(messages,
-              (QStringList{"Please enter your premium split percentage...", kNotPrinted}));
+    EXPECT_EQ(messages, (QStringList{Messages::kEnterSplit, kNotPrinted}));
 }
 
 } // namespace

@@ -2,13 +2,14 @@
 // decimals and locked; everything that leads into a calculation waits for it.
 
 #include "tests/gui/WindowDriver.h"
+#include "windows/Messages.h"
 
 #include "toolkit/TextBox.h"
 
 namespace {
 
-const char* const kEnterSplit = "Please enter your premium split percentage...";
-const char* const kInvalid = "The number appears to be invalid. Please enter your split...";
+using Messages::kEnterSplit;
+const char* const kInvalid = Messages::kInvalidSplit;
 
 const char* const kGated[] = {"List1", "txt1", "cmdContinue", "cmdInst", "cmdExit"};
 

@@ -1,6 +1,7 @@
 // The rate window as the agent first sees it.
 
 #include "tests/gui/WindowDriver.h"
+#include "windows/Messages.h"
 
 #include "engine/Catalogue.h"
 #include "engine/SharedStrings.h"
@@ -136,6 +137,21 @@ TEST_F(RatesTest, EveryTextFitsItsControl)
             << list->item(row)->text().toStdString();
     }
     EXPECT_EQ(agent->Text("cmdContinue"), "Continue\n( Reset )"); // two centred lines
+}
+
+// What the program says, word for word; the other tests name these texts.
+TEST(Messages, AreWordForWord)
+{
+    const std::pair<const char*, const char*> said[] = {
+        {Messages::kEnterSplit, "Please enter your premium split percentage..."},
+        {Messages::kInvalidSplit, "The number appears to be invalid. Please enter your split..."},
+        {Messages::kEnterAmount, "Please enter the appropriate amount or charge..."},
+        {Messages::kNotCopied, "The total could not be copied to the Clipboard..."},
+        {Messages::kNotPrinted, "The form could not be printed. Please check your printer..."},
+        {Messages::kStateNotCompleted, "Calculations have not been completed for this state..."},
+    };
+    for (const auto& [text, words] : said)
+        EXPECT_STREQ(text, words);
 }
 
 } // namespace
