@@ -110,7 +110,8 @@ void WriteLine(Table& table, const QuotedLine& line, const std::vector<std::stri
 {
     std::vector<std::string> below;
     if (line.policy)
-        below.push_back(Indented("on the " + std::string(PolicyWord(*line.policy)) + " policy", 2));
+        below.push_back(Indented(
+            *line.policy == Policy::Owners ? "on the owner's policy" : "on the loan policy", 2));
     for (const PricedOn& amount : line.pricedOn)
         below.push_back(Indented(PadRight(std::string(amount.name), 28)
                                      + PadLeft(Money(CentsAsShown(amount.amount)), 18),
