@@ -82,10 +82,9 @@ void AddTwoAmounts(std::vector<std::string>& out, const QuotedLine& line)
                       + " counts no higher than the liability: " + FormatStandard(w.secondAmount));
     if (line.code == "402") {
         AddPremium(out, schedule, secondName, *w.secondPremium);
-        out.push_back("the premium on the excess plus the fee: "
-                      + Figure(w.premium->premium) + " − " + Figure(*line.pricing.credit) + " + "
-                      + Figure(kSimultaneousLoanFee) + " = " + Figure(line.pricing.total)
-                      + ", to the cent");
+        out.push_back("the premium on the excess plus the fee: " + Figure(w.premium->premium)
+                      + " − " + Figure(*line.pricing.credit) + " + " + Figure(kSimultaneousLoanFee)
+                      + " = " + Figure(line.pricing.total) + ", to the cent");
         return;
     }
     if (w.fullyCovered) {
