@@ -56,6 +56,12 @@ std::string Percent(double split)
     return FormatStandard(split) + " %";
 }
 
+// Right-aligned; a figure too wide for its column (billions) still stands apart.
+std::string MoneyCell(const std::string& text)
+{
+    return PadLeft(Width(text) + 2 > kMoneyWidth ? "  " + text : text, kMoneyWidth);
+}
+
 class Table {
 public:
     explicit Table(std::ostream& out) : m_out(out) {}
@@ -69,8 +75,7 @@ public:
             Row("", first, second);
             return;
         }
-        std::string row = PadRight(left, width) + PadLeft(first, kMoneyWidth)
-                          + PadLeft(second, kMoneyWidth);
+        std::string row = PadRight(left, width) + MoneyCell(first) + MoneyCell(second);
         m_out << row.erase(row.find_last_not_of(' ') + 1) << '\n';
     }
     void Text(const std::string& text) { m_out << text << '\n'; }
