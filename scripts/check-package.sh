@@ -64,6 +64,11 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
     echo "$(basename "$page"): no warnings"
 done
 
+echo "== the packaged tarnwell-quote"
+quoted="$("$root/usr/bin/tarnwell-quote" --split 15 --price 250000 --loan 200000 --cpl --csv)"
+grep -q ',Total,total,.*,710\.00,127\.75,' <<<"$quoted" || fail "tarnwell-quote did not quote the closing: $quoted"
+echo "tarnwell-quote: a purchase with a loan and the letter comes to 710.00"
+
 echo "== the packaged program on a virtual screen"
 runtime="$work/runtime"
 mkdir -m 0700 "$runtime"

@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake make
+    libcli11-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev
     libgtest-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core

@@ -1,0 +1,85 @@
+#include "quote/Csv.h"
+
+namespace Quote {
+
+CsvReader::CsvReader(std::string_view text) : m_text(text)
+{
+    if (m_text.starts_with("\xEF\xBB\xBF"))
+        m_at = 3;
+}
+
+bool CsvReader::Next(CsvRecord& record)
+{
+    if (m_at >= m_text.size())
+        return false;
+    record = CsvRecord{++m_row, {std::string()}, {}};
+    const auto fail = [&](std::string why) {
+        record.error = std::move(why);
+        SkipToNextLine();
+        return true;
+    };
+    bool quoted = false;     // inside a quoted field
+    bool afterQuote = false; // a quoted field has just been closed
+    while (m_at < m_text.size()) {
+        const char c = m_text[m_at++];
+        std::string& field = record.fields.back();
+        if (quoted) {
+            if (c != '"') {
+                field += c;
+            } else if (m_at < m_text.size() && m_text[m_at] == '"') {
+                field += m_text[m_at++];
+            } else {
+                quoted = false;
+                afterQuote = true;
+            }
+            continue;
+        }
+        if (c == ',') {
+            record.fields.emplace_back();
+            afterQuote = false;
+        } else if (c == '\n' || (c == '\r' && m_at < m_text.size() && m_text[m_at] == '\n')) {
+            m_at += c == '\r' ? 1 : 0;
+            return true;
+        } else if (afterQuote) {
+            return fail("a quoted field is followed by more text before the next \",\"");
+        } else if (c == '"') {
+            if (!field.empty())
+                return fail("a field that holds a quote must be in quotes, its quote doubled");
+            quoted = true;
+        } else {
+            field += c;
+        }
+    }
+    if (quoted)
+        record.error = "a quoted field is not closed before the end of the file";
+    return true;
+}
+
+void CsvReader::SkipToNextLine()
+{
+    const auto end = m_text.find('\n', m_at);
+    m_at = end == std::string_view::npos ? m_text.size() : end + 1;
+}
+
+std::string CsvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string field = "\"";
+    for (const char c : text) {
+        field += c;
+        if (c == '"')
+            field += '"';
+    }
+    return field + '"';
+}
+
+std::string CsvRow(const std::vector<std::string>& fields)
+{
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        row += (i > 0 ? "," : "") + CsvField(fields[i]);
+    return row + '\n';
+}
+
+} // namespace Quote

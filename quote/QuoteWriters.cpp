@@ -1,0 +1,337 @@
+#include "quote/QuoteWriters.h"
+
+#include "quote/ClosingInput.h"
+#include "quote/Csv.h"
+#include "quote/Explain.h"
+
+#include "engine/NumberText.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace Quote {
+
+using namespace StateCalcs;
+
+namespace {
+
+// ---- The table --------------------------------------------------------------
+
+// Columns of the table: the catalogue line number, the text, Gross, Remit.
+constexpr std::size_t kNumberWidth = 4;
+constexpr std::size_t kTextWidth = 66;
+constexpr std::size_t kMoneyWidth = 13;
+constexpr std::size_t kIndent = kNumberWidth + 2;
+constexpr std::size_t kTableWidth = kIndent + kTextWidth + 2 * kMoneyWidth;
+
+// Columns on the screen: the dashes of the TRID names take one each.
+std::size_t Width(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string PadRight(std::string text, std::size_t width)
+{
+    const std::size_t shown = Width(text);
+    return shown < width ? text + std::string(width - shown, ' ') : text;
+}
+
+std::string PadLeft(const std::string& text, std::size_t width)
+{
+    const std::size_t shown = Width(text);
+    return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
+std::string Money(std::int64_t cents)
+{
+    return FormatCents(cents);
+}
+
+std::string Percent(double split)
+{
+    return FormatStandard(split) + " %";
+}
+
+// Right-aligned; a figure too wide for its column (billions) still stands apart.
+std::string MoneyCell(const std::string& text)
+{
+    return PadLeft(Width(text) + 2 > kMoneyWidth ? "  " + text : text, kMoneyWidth);
+}
+
+class Table {
+public:
+    explicit Table(std::ostream& out) : m_out(out) {}
+
+    // A row: its left part (number and text) and its two money columns.
+    void Row(const std::string& left, const std::string& first, const std::string& second)
+    {
+        const std::size_t width = kIndent + kTextWidth;
+        if (Width(left) > width) {
+            m_out << left << '\n';
+            Row("", first, second);
+            return;
+        }
+        std::string row = PadRight(left, width) + MoneyCell(first) + MoneyCell(second);
+        m_out << row.erase(row.find_last_not_of(' ') + 1) << '\n';
+    }
+    void Text(const std::string& text) { m_out << text << '\n'; }
+    void Rule()
+    {
+        m_out << std::string(kIndent, ' ') << std::string(kTableWidth - kIndent, '-') << '\n';
+    }
+    void Gap() { m_out << '\n'; }
+
+private:
+    std::ostream& m_out;
+};
+
+std::string Indented(std::string_view text, std::size_t extra = 0)
+{
+    return std::string(kIndent + extra, ' ') + std::string(text);
+}
+
+void WriteInputs(std::ostream& out, const ClosingRequest& request)
+{
+    const auto item = [&](std::string_view name, const std::string& value) {
+        out << PadRight(std::string(name) + ':', 22) << value << '\n';
+    };
+    const auto amount = [&](std::string_view name, const std::optional<double>& value) {
+        if (value)
+            item(name, Money(CentsAsShown(*value)));
+    };
+    item("Premium split", Percent(request.splitPercent));
+    amount("Sales price", request.price);
+    amount("Loan amount", request.loan);
+    amount("Prior owner's policy", request.priorOwners);
+    amount("Prior loan policy", request.priorLoan);
+    item("Coverage", std::string(CoverageWord(request.coverage)));
+}
+
+void WriteLine(Table& table, const QuotedLine& line, const std::vector<std::string>& steps)
+{
+    std::vector<std::string> below;
+    if (line.policy)
+        below.push_back(Indented(
+            *line.policy == Policy::Owners ? "on the owner's policy" : "on the loan policy", 2));
+    for (const PricedOn& amount : line.pricedOn)
+        below.push_back(Indented(PadRight(std::string(amount.name), 28)
+                                     + PadLeft(Money(CentsAsShown(amount.amount)), 18),
+                                 2));
+    const std::string head = PadLeft(std::to_string(line.entry + 1), kNumberWidth) + "  "
+                             + std::string(line.text);
+    if (Width(head) <= kIndent + kTextWidth || below.empty()) {
+        table.Row(head, line.grossText, line.remitText);
+        for (const std::string& row : below)
+            table.Text(row);
+    } else {
+        table.Text(head);
+        table.Row(below.front(), line.grossText, line.remitText);
+        for (std::size_t i = 1; i < below.size(); ++i)
+            table.Text(below[i]);
+    }
+    for (const std::string& step : steps)
+        table.Text(Indented("· " + step, 4));
+}
+
+// ---- JSON ---------------------------------------------------------------------
+
+using Json = nlohmann::ordered_json;
+
+Json MoneyJson(std::int64_t cents, std::string text)
+{
+    return Json{{"text", std::move(text)}, {"cents", cents}};
+}
+
+Json MoneyJson(std::int64_t cents)
+{
+    return MoneyJson(cents, FormatCents(cents));
+}
+
+Json AmountJson(const std::optional<double>& amount)
+{
+    return amount ? MoneyJson(CentsAsShown(*amount)) : Json(nullptr);
+}
+
+std::string_view RoleWord(LineRole role)
+{
+    switch (role) {
+    case LineRole::OwnersPolicy:
+        return "owners_policy";
+    case LineRole::LoanPolicy:
+        return "loan_policy";
+    case LineRole::Endorsement:
+        return "endorsement";
+    case LineRole::ClosingProtectionLetter:
+        break;
+    }
+    return "closing_protection_letter";
+}
+
+Json PolicyJson(const std::optional<Policy>& policy)
+{
+    return policy ? Json(PolicyWord(*policy)) : Json(nullptr);
+}
+
+Json DisclosedJson(std::string_view name, std::int64_t disclosed, std::int64_t charged,
+                   const std::optional<std::vector<std::string>>& steps = std::nullopt)
+{
+    Json item;
+    if (!name.empty())
+        item["name"] = name;
+    item["disclosed"] = MoneyJson(disclosed);
+    item["charged"] = MoneyJson(charged);
+    if (steps)
+        item["explain"] = *steps;
+    return item;
+}
+
+// ---- CSV ----------------------------------------------------------------------
+
+std::string Plain(std::int64_t cents)
+{
+    return FormatCents(cents, false);
+}
+
+} // namespace
+
+void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
+                bool explain)
+{
+    WriteInputs(out, request);
+    Table table(out);
+    table.Gap();
+    table.Row(PadRight("Line", kIndent) + "Catalogue line", "Gross", "Remit");
+    table.Rule();
+    for (const QuotedLine& line : quote.lines)
+        WriteLine(table, line,
+                  explain ? ExplainLine(line, quote.splitPercent) : std::vector<std::string>{});
+    table.Rule();
+    table.Row(Indented("Total"), Money(quote.grossCents), Money(quote.remitCents));
+
+    const TridDisclosure& trid = quote.trid;
+    const DisclosureSteps steps = explain ? ExplainDisclosure(quote) : DisclosureSteps{};
+    const auto explainRows = [&](const std::vector<std::string>& rows) {
+        for (const std::string& step : rows)
+            table.Text(Indented("· " + step, 4));
+    };
+    table.Gap();
+    table.Row("TRID (Loan Estimate and Closing Disclosure)", "Disclosed", "Charged");
+    table.Rule();
+    if (trid.hasLoanPolicy) {
+        table.Row(Indented(kLendersTitleInsurance), Money(trid.lendersDisclosedCents),
+                  Money(trid.lendersChargedCents));
+        explainRows(steps.lenders);
+    }
+    if (trid.hasOwnersPolicy) {
+        table.Row(Indented(kOwnersTitleInsurance), Money(trid.ownersDisclosedCents),
+                  Money(trid.ownersChargedCents));
+        explainRows(steps.owners);
+    }
+    if (quote.lines.size() > (trid.hasLoanPolicy ? 1u : 0u) + (trid.hasOwnersPolicy ? 1u : 0u))
+        table.Row(Indented("Endorsements and closing protection letter"), Money(trid.otherCents),
+                  Money(trid.otherCents));
+    table.Rule();
+    table.Row(Indented("Total"), Money(trid.disclosedCents), Money(trid.chargedCents));
+}
+
+void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
+               bool explain)
+{
+    Json endorsements = Json::array();
+    for (const EndorsementRequest& wanted : request.endorsements) {
+        const EndorsementLine* line = EndorsementAt(wanted.entry);
+        endorsements.push_back({{"form", line->form},
+                                {"line", wanted.entry + 1},
+                                {"policy", PolicyJson(wanted.policy)}});
+    }
+    Json lines = Json::array();
+    for (const QuotedLine& line : quote.lines) {
+        Json pricedOn = Json::array();
+        for (const PricedOn& amount : line.pricedOn)
+            pricedOn.push_back(
+                {{"name", amount.name}, {"amount", MoneyJson(CentsAsShown(amount.amount))}});
+        Json item{{"line", line.entry + 1},
+                  {"code", line.code},
+                  {"text", line.text},
+                  {"role", RoleWord(line.role)},
+                  {"policy", PolicyJson(line.policy)},
+                  {"priced_on", pricedOn},
+                  {"gross", MoneyJson(line.grossCents, line.grossText)},
+                  {"remit", MoneyJson(line.remitCents, line.remitText)}};
+        if (explain)
+            item["explain"] = ExplainLine(line, quote.splitPercent);
+        lines.push_back(std::move(item));
+    }
+    const TridDisclosure& trid = quote.trid;
+    std::optional<DisclosureSteps> steps;
+    if (explain)
+        steps = ExplainDisclosure(quote);
+    const auto lenders = steps ? std::optional(steps->lenders) : std::nullopt;
+    const auto owners = steps ? std::optional(steps->owners) : std::nullopt;
+    const Json disclosure{
+        {"lenders", trid.hasLoanPolicy
+                        ? DisclosedJson(kLendersTitleInsurance, trid.lendersDisclosedCents,
+                                        trid.lendersChargedCents, lenders)
+                        : Json(nullptr)},
+        {"owners", trid.hasOwnersPolicy
+                       ? DisclosedJson(kOwnersTitleInsurance, trid.ownersDisclosedCents,
+                                       trid.ownersChargedCents, owners)
+                       : Json(nullptr)},
+        {"other", DisclosedJson("", trid.otherCents, trid.otherCents)},
+        {"total", DisclosedJson("", trid.disclosedCents, trid.chargedCents)},
+    };
+    const Json document{
+        {"split", {{"text", FormatStandard(quote.splitPercent)}, {"percent", quote.splitPercent}}},
+        {"inputs",
+         {{"price", AmountJson(request.price)},
+          {"loan", AmountJson(request.loan)},
+          {"prior_owners", AmountJson(request.priorOwners)},
+          {"prior_loan", AmountJson(request.priorLoan)},
+          {"coverage", CoverageWord(request.coverage)},
+          {"endorsements", endorsements},
+          {"closing_protection_letter", request.closingProtectionLetter}}},
+        {"lines", lines},
+        {"totals",
+         {{"gross", MoneyJson(quote.grossCents)}, {"remit", MoneyJson(quote.remitCents)}}},
+        {"trid", disclosure},
+    };
+    out << document.dump(2) << '\n';
+}
+
+void WriteCsv(std::ostream& out, const ClosingQuote& quote)
+{
+    out << CsvRow({"line", "code", "text", "role", "policy", "priced_on_1", "amount_1",
+                   "priced_on_2", "amount_2", "gross", "remit", "trid_item", "trid_disclosed"});
+    const TridDisclosure& trid = quote.trid;
+    for (const QuotedLine& line : quote.lines) {
+        std::vector<std::string> row{std::to_string(line.entry + 1), std::string(line.code),
+                                     std::string(line.text), std::string(RoleWord(line.role)),
+                                     line.policy ? std::string(PolicyWord(*line.policy)) : ""};
+        for (std::size_t i = 0; i < 2; ++i) {
+            const bool has = i < line.pricedOn.size();
+            row.push_back(has ? std::string(line.pricedOn[i].name) : "");
+            row.push_back(has ? Plain(CentsAsShown(line.pricedOn[i].amount)) : "");
+        }
+        row.push_back(Plain(line.grossCents));
+        row.push_back(Plain(line.remitCents));
+        if (line.role == LineRole::OwnersPolicy) {
+            row.push_back(std::string(kOwnersTitleInsurance));
+            row.push_back(Plain(trid.ownersDisclosedCents));
+        } else if (line.role == LineRole::LoanPolicy) {
+            row.push_back(std::string(kLendersTitleInsurance));
+            row.push_back(Plain(trid.lendersDisclosedCents));
+        } else {
+            row.push_back("");
+            row.push_back(Plain(line.grossCents));
+        }
+        out << CsvRow(row);
+    }
+    out << CsvRow({"", "", "Total", "total", "", "", "", "", "", Plain(quote.grossCents),
+                   Plain(quote.remitCents), "", Plain(trid.disclosedCents)});
+}
+
+} // namespace Quote

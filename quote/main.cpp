@@ -1,0 +1,12 @@
+// tarnwell-quote: a closing quote from the command line.
+
+#include "quote/QuoteProgram.h"
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    std::ios::sync_with_stdio(false);
+    return Quote::RunQuote(std::vector<std::string>(argv + 1, argv + argc), std::cin, std::cout,
+                           std::cerr);
+}

@@ -1,0 +1,58 @@
+// RFC 4180 as spreadsheets write it, and the ways a hand-edited file goes wrong.
+
+#include "quote/Csv.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace Quote {
+namespace {
+
+// Each record as its fields joined by "|", or "!" and its row when it fails.
+std::vector<std::string> Read(const std::string& text)
+{
+    std::vector<std::string> records;
+    CsvReader reader(text);
+    CsvRecord record;
+    while (reader.Next(record)) {
+        std::string shown = record.error.empty() ? "" : "!" + std::to_string(record.row) + " ";
+        for (std::size_t i = 0; i < record.fields.size() && record.error.empty(); ++i)
+            shown += (i ? "|" : "") + record.fields[i];
+        records.push_back(shown);
+    }
+    return records;
+}
+
+TEST(Csv, ReadsWhatSpreadsheetsWrite)
+{
+    using R = std::vector<std::string>;
+    const std::pair<const char*, R> cases[] = {
+        {"a,b\r\nc,d\r\n", {"a|b", "c|d"}},
+        {"a,b\nc,d", {"a|b", "c|d"}},
+        {"\"1,5\",\"say \"\"hi\"\"\"\n", {"1,5|say \"hi\""}},
+        {"\"two\r\nlines\",x\n", {"two\r\nlines|x"}},
+        {",,\n", {"||"}},
+        {"\"\"\n", {""}},
+        {"\xEF\xBB\xBF"
+         "a,b\n",
+         {"a|b"}},
+        {"a\r,b\n", {"a\r|b"}},
+        {"a,b\"c\nnext\n", {"!1 ", "next"}},
+        {"\"a\"b,c\nnext\n", {"!1 ", "next"}},
+        {"x\n\"open\n", {"x", "!2 "}},
+    };
+    for (const auto& [text, records] : cases)
+        EXPECT_EQ(Read(text), records) << text;
+}
+
+TEST(Csv, WritesFieldsSoThatTheyReadBack)
+{
+    const std::vector<std::string> fields{"plain", "1,5", "say \"hi\"", "two\nlines", ""};
+    EXPECT_EQ(CsvRow(fields), "plain,\"1,5\",\"say \"\"hi\"\"\",\"two\nlines\",\n");
+    EXPECT_EQ(Read(CsvRow(fields)), std::vector<std::string>{"plain|1,5|say \"hi\"|two\nlines|"});
+}
+
+} // namespace
+} // namespace Quote
