@@ -66,13 +66,13 @@ struct GoldenCase {
     std::vector<std::string> args;
 };
 
-const std::vector<std::string> kPurchase{"--split",   "15",     "--price",   "250000",
-                                         "--loan",    "200000", "--endorse", "8.1",
-                                         "--endorse", "9-06",   "--cpl"};
-const std::vector<std::string> kLoanAbovePrice{"--split", "15",     "--price",
-                                               "200000",  "--loan", "250000"};
-const std::vector<std::string> kRefinance{"--split",      "20",     "--loan",    "300000",
-                                          "--prior-loan", "200000", "--endorse", "3.1"};
+// clang-format off
+const std::vector<std::string> kPurchase{"--split", "15", "--price", "250000", "--loan", "200000",
+                                         "--endorse", "8.1", "--endorse", "9-06", "--cpl"};
+const std::vector<std::string> kLoanAbovePrice{"--split", "15", "--price", "200000", "--loan", "250000"};
+const std::vector<std::string> kRefinance{"--split", "20", "--loan", "300000", "--prior-loan", "200000",
+                                          "--endorse", "3.1"};
+// clang-format on
 
 std::vector<std::string> With(std::vector<std::string> args, const std::string& option)
 {
@@ -139,6 +139,7 @@ TEST_P(Refused, OneLineNamingTheArgument)
     EXPECT_NE(lines[0].find(GetParam().named), std::string::npos) << lines[0];
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Quote, Refused,
     ::testing::Values(
@@ -158,20 +159,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"UnknownPolicy", {"--split", "15", "--endorse", "9:buyer"}, "--endorse"},
         BadInput{"SplitBelowRange", {"--split", "9.99", "--price", "1"}, "--split \"9.99\""},
         BadInput{"SplitAboveRange", {"--split", "70.01", "--price", "1"}, "--split"},
-        BadInput{"UnknownCoverage",
-                 {"--split", "15", "--price", "1", "--coverage", "gold"},
-                 "--coverage"},
-        BadInput{"RefusedClosing",
-                 {"--split", "15", "--price", "1", "--prior-loan", "5"},
-                 "--prior-loan"},
+        BadInput{"UnknownCoverage", {"--split", "15", "--price", "1", "--coverage", "gold"}, "--coverage"},
+        BadInput{"RefusedClosing", {"--split", "15", "--price", "1", "--prior-loan", "5"}, "--prior-loan"},
         BadInput{"NothingToQuote", {"--split", "15"}, "--price"},
         BadInput{"BatchWithAClosing", {"--batch", "-", "--price", "1"}, "--price"},
         BadInput{"BatchWithJson", {"--batch", "-", "--json"}, "--json"},
         BadInput{"JsonAndCsv", {"--split", "15", "--price", "1", "--json", "--csv"}, "--csv"},
-        BadInput{
-            "ExplainAndCsv", {"--split", "15", "--price", "1", "--explain", "--csv"}, "--explain"},
+        BadInput{"ExplainAndCsv", {"--split", "15", "--price", "1", "--explain", "--csv"}, "--explain"},
         BadInput{"BatchNotFound", {"--batch", "/nonexistent/closings.csv"}, "--batch"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // ---- The batch: good rows priced, bad rows reported, status 1 ---------------
 

@@ -1,4 +1,4 @@
-// Runs the closing window's tests on real Qt widgets. Without a display they
+// Runs the tests of the windows on real Qt widgets. Without a display they
 // run on the offscreen platform, so that they also run where CTest or the
 // build lists them outside any desktop.
 
