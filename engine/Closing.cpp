@@ -4,7 +4,6 @@
 #include "engine/NumberText.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace StateCalcs {
 namespace {
@@ -26,6 +25,16 @@ constexpr std::size_t kFirstEndorsement = 11;
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+// Whole cents of a figure in the "Standard" format ("-1,234.50").
+std::int64_t CentsOfText(std::string_view shown)
+{
+    std::int64_t cents = 0;
+    for (const char c : shown)
+        if (IsDigit(c))
+            cents = cents * 10 + (c - '0');
+    return shown.starts_with('-') ? -cents : cents;
 }
 
 std::string Quoted(std::string_view text)
@@ -127,18 +136,22 @@ public:
         // The second amount shows capped at the first, as the window shows it.
         if (pricedOn.size() > 1)
             pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
-        QuotedLine line{role,
-                        entry,
-                        text,
-                        text.substr(0, code.size()),
-                        policy,
-                        std::move(pricedOn),
-                        *pricing,
-                        pricing->noCharge ? 0 : CentsAsShown(pricing->total),
-                        CentsAsShown(*pricing->remit),
-                        ChargeText(*pricing),
-                        FormatStandard(*pricing->remit)};
-        return line;
+        // Each figure is written once; its cents are read off the text shown.
+        std::string grossText = ChargeText(*pricing);
+        std::string remitText = FormatStandard(*pricing->remit);
+        const std::int64_t grossCents = pricing->noCharge ? 0 : CentsOfText(grossText);
+        const std::int64_t remitCents = CentsOfText(remitText);
+        return QuotedLine{role,
+                          entry,
+                          text,
+                          text.substr(0, code.size()),
+                          policy,
+                          std::move(pricedOn),
+                          *pricing,
+                          grossCents,
+                          remitCents,
+                          std::move(grossText),
+                          std::move(remitText)};
     }
 
 private:
@@ -220,9 +233,9 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
                                             "closing has none",
                                       {F::Endorsements, F::Price, F::Loan}};
             if (a.price && a.loan && !wanted[i].policy)
-                return ClosingRefusal{name + " is on the owner's or the loan policy: say which ("
-                                          + std::string(line->form.substr(0, line->form.size() - 3))
-                                          + ":owner or :loan)",
+                return ClosingRefusal{name
+                                          + " is priced on the charge of one policy, and this "
+                                            "closing has both: say which it is on",
                                       {F::Endorsements}};
         }
         for (std::size_t j = 0; j < i; ++j) {
@@ -423,14 +436,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
 
 std::int64_t CentsAsShown(double amount)
 {
-    const std::string shown = FormatStandard(amount);
-    std::string digits;
-    for (const char c : shown)
-        if (IsDigit(c))
-            digits += c;
-    std::int64_t cents = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), cents);
-    return shown.starts_with('-') ? -cents : cents;
+    return CentsOfText(FormatStandard(amount));
 }
 
 std::string FormatCents(std::int64_t cents, bool grouped)

@@ -241,7 +241,7 @@ TEST(ClosingFigures, TheZoningPolicyChoiceAppearsWithBothPolicies)
     EXPECT_TRUE(choice->isVisible());
     EXPECT_TRUE(driver.Figures().isEmpty());
     EXPECT_TRUE(
-        driver.Status().startsWith(QStringLiteral("ALTA 3-06 is on the owner's or the loan")));
+        driver.Status().startsWith(QStringLiteral("ALTA 3-06 is priced on the charge of one")));
     driver.Key(Qt::Key_E, Qt::AltModifier);
     driver.Key(Qt::Key_Tab);
     driver.Key(Qt::Key_Right); // to the loan policy
