@@ -77,8 +77,10 @@ TEST(ReadText, ReadsAsParseLeadingAndPlainNumber)
 // never depends on what the machine has installed.
 TEST(NumberTextLocale, DecimalCommaDesktopChangesNothing)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "tarnwell-locale-test";
-    std::filesystem::create_directories(dir);
+    std::string folder
+        = (std::filesystem::temp_directory_path() / "tarnwell-locale-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const std::filesystem::path dir = folder;
     const std::string build = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string()
                               + "' >/dev/null 2>&1";
     (void)std::system(build.c_str());
