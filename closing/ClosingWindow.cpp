@@ -529,9 +529,14 @@ void ClosingWindow::SaveAsPdf()
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QDir(folder).exists())
             folder = QDir::homePath();
-        return QFileDialog::getSaveFileName(
-            this, tr("Save Quote as PDF"), QDir(folder).filePath(QStringLiteral("title-quote.pdf")),
-            tr("PDF files (*.pdf)"));
+        // The dialog adds ".pdf" itself, before it asks whether to replace a
+        // file of that name.
+        QFileDialog dialog(this, tr("Save Quote as PDF"),
+                           QDir(folder).filePath(QStringLiteral("title-quote.pdf")),
+                           tr("PDF files (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }();
     if (name.isEmpty())
         return;

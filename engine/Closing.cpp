@@ -4,6 +4,7 @@
 #include "engine/NumberText.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace StateCalcs {
 namespace {
@@ -35,11 +36,6 @@ std::int64_t CentsOfText(std::string_view shown)
         if (IsDigit(c))
             cents = cents * 10 + (c - '0');
     return shown.starts_with('-') ? -cents : cents;
-}
-
-std::string Quoted(std::string_view text)
-{
-    return '"' + std::string(text) + '"';
 }
 
 // Digits with at most one "."; in the whole part, "," only between groups
@@ -200,6 +196,9 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
         return ClosingRefusal{"the refinance credit (a prior loan liability) is for a refinance, "
                               "which has no sales price",
                               {F::PriorLoan, F::Price}};
+    if (a.priorLoan && !a.loan)
+        return ClosingRefusal{"the refinance credit (a prior loan liability) needs a loan amount",
+                              {F::PriorLoan, F::Loan}};
     if (a.priorOwners && !a.price)
         return ClosingRefusal{"the reissue credit (a prior owner's liability) needs a sales price",
                               {F::PriorOwners, F::Price}};
@@ -260,17 +259,30 @@ ClosingRefusal CannotBePriced()
 
 // ---- Readers ---------------------------------------------------------------------
 
+std::string QuotedInput(std::string_view text)
+{
+    constexpr std::size_t kLongest = 40;
+    std::size_t cut = std::min(text.size(), kLongest);
+    // Never in the middle of a character of more than one byte.
+    while (cut < text.size() && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    std::string shown = "\"";
+    for (const char c : text.substr(0, cut))
+        shown += static_cast<unsigned char>(c) < 32 || c == 127 ? '?' : c;
+    return shown + (cut < text.size() ? "…\"" : "\"");
+}
+
 Reading<double> ReadClosingAmount(std::string_view text)
 {
     if (text.empty())
         return {std::nullopt, "no amount was given"};
     if (!IsPlainAmount(text))
-        return {std::nullopt, Quoted(text)
+        return {std::nullopt, QuotedInput(text)
                                   + " is not a plain amount: digits, with \",\" between "
                                     "thousands and at most one \".\""};
     const auto value = ParseNumber(text);
     if (!value || ToTheCent(*value) > kLargestClosingAmount)
-        return {std::nullopt, Quoted(text) + " is more than 999,999,999,999.99"};
+        return {std::nullopt, QuotedInput(text) + " is more than 999,999,999,999.99"};
     return {ToTheCent(*value), {}};
 }
 
@@ -280,14 +292,14 @@ Reading<double> ReadSplit(std::string_view text)
         return {std::nullopt, "no premium split was given"};
     if (!IsPlainNumber(text))
         return {std::nullopt,
-                Quoted(text) + " is not a plain number: digits and at most one \".\""};
+                QuotedInput(text) + " is not a plain number: digits and at most one \".\""};
     const auto point = text.find('.');
     if (point != std::string_view::npos && text.size() - point - 1 > 2)
-        return {std::nullopt, Quoted(text) + " has more than two decimals"};
-    const double split = *ParseNumber(text);
-    if (split < 10 || split > 70)
-        return {std::nullopt, Quoted(text) + " is not a premium split from 10 to 70 percent"};
-    return {split, {}};
+        return {std::nullopt, QuotedInput(text) + " has more than two decimals"};
+    const auto split = ParseNumber(text); // nothing when too large for a double
+    if (!split || *split < 10 || *split > 70)
+        return {std::nullopt, QuotedInput(text) + " is not a premium split from 10 to 70 percent"};
+    return {*split, {}};
 }
 
 Reading<EndorsementRequest> ReadEndorsement(std::string_view text)
@@ -296,19 +308,22 @@ Reading<EndorsementRequest> ReadEndorsement(std::string_view text)
     std::optional<Policy> policy;
     if (const auto colon = text.find(':'); colon != std::string_view::npos) {
         form = text.substr(0, colon);
-        const std::string_view word = text.substr(colon + 1);
+        std::string word(text.substr(colon + 1));
+        std::transform(word.begin(), word.end(), word.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (word == "owner")
             policy = Policy::Owners;
         else if (word == "loan")
             policy = Policy::Loan;
         else
             return {std::nullopt,
-                    Quoted(text) + " names no policy: put :owner or :loan after the form number"};
+                    QuotedInput(text)
+                        + " names no policy: put :owner or :loan after the form number"};
     }
     for (const EndorsementLine& line : EndorsementLines())
         if (NamesForm(line.form, form) || NamesForm(line.also, form))
             return {EndorsementRequest{line.entry, policy}, {}};
-    return {std::nullopt, Quoted(text) + " is no ALTA endorsement of the catalogue"};
+    return {std::nullopt, QuotedInput(text) + " is no ALTA endorsement of the catalogue"};
 }
 
 // ---- Endorsement lines ---------------------------------------------------------

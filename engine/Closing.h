@@ -35,6 +35,10 @@ struct Reading {
     std::string error; // one line, naming no option or field; empty when read
 };
 
+// A text the agent gave, quoted for a message: control characters show as
+// "?" and a long text is cut short, so that the message stays one line.
+std::string QuotedInput(std::string_view text);
+
 // An amount: digits, with "," between groups of three if at all, and at most
 // one "."; from 0 to 999,999,999,999.99 once taken to the cent. No sign,
 // exponent, blank or symbol. Taken to the cent as the rate window shows it.

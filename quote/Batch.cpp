@@ -189,9 +189,15 @@ private:
         for (const QuotedLine& line : quote.lines)
             codes += (codes.empty() ? "" : " ") + std::string(line.code);
         const TridDisclosure& trid = quote.trid;
-        m_out << CsvRow({file, FormatStandard(quote.splitPercent), codes, plain(quote.grossCents),
-                         plain(quote.remitCents), plain(trid.lendersDisclosedCents),
-                         plain(trid.ownersDisclosedCents), plain(trid.otherCents)});
+        // A file number that a spreadsheet would take for a formula is written
+        // as text.
+        const bool formula = !file.empty()
+                             && std::string_view("=+-@\t\r").find(file[0])
+                                    != std::string_view::npos;
+        m_out << CsvRow({formula ? "'" + file : file, FormatStandard(quote.splitPercent), codes,
+                         plain(quote.grossCents), plain(quote.remitCents),
+                         plain(trid.lendersDisclosedCents), plain(trid.ownersDisclosedCents),
+                         plain(trid.otherCents)});
         m_grossCents += quote.grossCents;
         m_remitCents += quote.remitCents;
     }

@@ -76,7 +76,8 @@ std::variant<ClosingRequest, InputError> ReadClosing(const ClosingTexts& texts)
         const auto coverage = ReadCoverage(*texts.coverage);
         if (!coverage)
             return InputError{F::Coverage, *texts.coverage,
-                              '"' + *texts.coverage + "\" is no coverage: standard or expanded"};
+                              QuotedInput(*texts.coverage)
+                                  + " is no coverage: standard or expanded"};
         request.coverage = *coverage;
     }
     for (const std::string& form : texts.endorsements) {

@@ -13,10 +13,11 @@ bool CsvReader::Next(CsvRecord& record)
     if (m_at >= m_text.size())
         return false;
     record = CsvRecord{++m_row, {std::string()}, {}};
-    const auto fail = [&](std::string why) {
-        record.error = std::move(why);
-        SkipToNextLine();
-        return true;
+    // A fault is noted and the record read on to its real end, quotes and
+    // all, so that the records after it keep their rows.
+    const auto fault = [&](const char* why) {
+        if (record.error.empty())
+            record.error = why;
     };
     bool quoted = false;     // inside a quoted field
     bool afterQuote = false; // a quoted field has just been closed
@@ -34,31 +35,27 @@ bool CsvReader::Next(CsvRecord& record)
             }
             continue;
         }
+        const bool lineEnd = m_at == m_text.size() || m_text[m_at] == '\n';
         if (c == ',') {
             record.fields.emplace_back();
             afterQuote = false;
-        } else if (c == '\n' || (c == '\r' && m_at < m_text.size() && m_text[m_at] == '\n')) {
-            m_at += c == '\r' ? 1 : 0;
+        } else if (c == '\n' || (c == '\r' && lineEnd)) {
+            m_at += c == '\r' && m_at < m_text.size() ? 1 : 0;
             return true;
         } else if (afterQuote) {
-            return fail("a quoted field is followed by more text before the next \",\"");
-        } else if (c == '"') {
-            if (!field.empty())
-                return fail("a field that holds a quote must be in quotes, its quote doubled");
+            fault("a quoted field is followed by more text before the next \",\"");
+            field += c;
+        } else if (c == '"' && field.empty()) {
             quoted = true;
         } else {
+            if (c == '"')
+                fault("a field that holds a quote must be in quotes, its quote doubled");
             field += c;
         }
     }
     if (quoted)
-        record.error = "a quoted field is not closed before the end of the file";
+        fault("a quoted field is not closed before the end of the file");
     return true;
-}
-
-void CsvReader::SkipToNextLine()
-{
-    const auto end = m_text.find('\n', m_at);
-    m_at = end == std::string_view::npos ? m_text.size() : end + 1;
 }
 
 std::string CsvField(std::string_view text)

@@ -30,8 +30,6 @@ public:
     bool Next(CsvRecord& record);
 
 private:
-    void SkipToNextLine();
-
     std::string_view m_text;
     std::size_t m_at = 0;
     std::size_t m_row = 0;

@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -60,8 +61,19 @@ public:
     int Run(const std::vector<std::string>& args)
     {
         try {
+            // "--price=" gives the option an empty value (which is then refused
+            // as no amount) rather than taking the next argument as its value.
+            std::vector<std::string> given;
+            for (const std::string& arg : args) {
+                given.push_back(arg);
+                if (arg.starts_with("--") && arg.ends_with('=')
+                    && arg.find('=') == arg.size() - 1) {
+                    given.back().pop_back();
+                    given.emplace_back();
+                }
+            }
             // CLI11 takes the arguments last first.
-            std::vector<std::string> reversed(args.rbegin(), args.rend());
+            std::vector<std::string> reversed(given.rbegin(), given.rend());
             m_app.parse(reversed);
         } catch (const CLI::CallForHelp&) {
             m_out << m_app.help() << '\n';
@@ -162,8 +174,8 @@ private:
         texts.split = *m_split;
         const auto read = ReadClosing(texts);
         if (const auto* error = std::get_if<InputError>(&read))
-            return Fail(std::string(OptionOf(error->field)) + " \"" + error->text
-                        + "\": " + error->reason);
+            return Fail(std::string(OptionOf(error->field)) + " " + QuotedInput(error->text) + ": "
+                        + error->reason);
         const ClosingRequest& request = std::get<ClosingRequest>(read);
         const ClosingOutcome outcome = QuoteClosing(request);
         if (!outcome.quote) {
@@ -188,10 +200,15 @@ private:
         if (name == "-") {
             text << m_in.rdbuf();
         } else {
+            std::error_code error;
+            if (std::filesystem::is_directory(name, error))
+                return Fail("--batch " + QuotedInput(name) + ": that is a folder, not a file");
             std::ifstream file(name, std::ios::binary);
             if (!file)
-                return Fail("--batch \"" + name + "\": the file cannot be opened");
+                return Fail("--batch " + QuotedInput(name) + ": the file cannot be opened");
             text << file.rdbuf();
+            if (file.bad())
+                return Fail("--batch " + QuotedInput(name) + ": the file cannot be read");
         }
         return RunBatch(text.view(), name == "-" ? "standard input" : name, kProgramName, m_out,
                         m_err);
@@ -213,7 +230,14 @@ private:
 int RunQuote(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
              std::ostream& err)
 {
-    return Program(in, out, err).Run(args);
+    const int status = Program(in, out, err).Run(args);
+    // Closing software must never take a cut-off quote for a whole one.
+    out.flush();
+    if (!out) {
+        err << kProgramName << ": the output could not be written\n";
+        return kUsageError;
+    }
+    return status;
 }
 
 } // namespace Quote

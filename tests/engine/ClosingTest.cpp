@@ -126,6 +126,7 @@ TEST(Closing, RefusesWhatTheCatalogueHasNoLineFor)
         {"ExpandedWithReissue", {15, 1, {}, 1, {}, C::Expanded, {}, false}, {F::Coverage, F::PriorOwners}},
         {"ExpandedWithRefinance", {15, {}, 1, {}, 1, C::Expanded, {}, false}, {F::Coverage, F::PriorLoan}},
         {"PriorLoanWithPrice", {15, 1, 1, {}, 1, C::Standard, {}, false}, {F::PriorLoan, F::Price}},
+        {"PriorLoanWithoutLoan", {15, {}, {}, {}, 1, C::Standard, {}, true}, {F::PriorLoan, F::Loan}},
         {"PriorOwnersWithoutPrice", {15, {}, 1, 1, {}, C::Standard, {}, false}, {F::PriorOwners, F::Price}},
         {"ZoningWithoutPolicy", {15, {}, {}, {}, {}, C::Standard, zoning, true}, {F::Endorsements, F::Price, F::Loan}},
         {"ZoningUnnamedWithBoth", {15, 1, 1, {}, {}, C::Standard, zoning, false}, {F::Endorsements}},
@@ -196,7 +197,7 @@ TEST(Closing, ReadsAmountsSplitsAndEndorsements)
     // Catalogue lines, 0-based.
     const std::tuple<const char*, std::size_t, std::optional<Policy>> forms[] = {
         {"8.1", 24, {}}, {"8.1-06", 24, {}}, {"1", 11, {}}, {"1.1", 39, {}}, {"14.1-06", 39, {}},
-        {"3.1:loan", 14, Policy::Loan}, {"28-06:owner", 61, Policy::Owners}};
+        {"3.1:loan", 14, Policy::Loan}, {"28-06:Owner", 61, Policy::Owners}};
     // clang-format on
     for (const auto& [text, value] : amounts) {
         const auto read = ReadClosingAmount(text);

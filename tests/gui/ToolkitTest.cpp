@@ -160,6 +160,20 @@ TEST_F(ToolkitTest, MessageBoxFromKeyHandlerRaisesNoLostFocusAndGivesTheWindowBa
     EXPECT_EQ(QApplication::focusWidget(), bench->second);
 }
 
+// The box a key handler shows does not set off the check on leaving the
+// field, even where that check would complain too.
+TEST_F(ToolkitTest, MessageFromKeyHandlerSetsOffNoLostFocusCheck)
+{
+    bench->first->KeyPress = [this](std::int16_t& key) {
+        if (key == 13)
+            bench->MsgBox("from the key");
+    };
+    agent->Type("bad");
+    agent->Enter();
+    EXPECT_EQ(messages, QStringList{"from the key"});
+    EXPECT_EQ(Count("first.LostFocus"), 0);
+}
+
 TEST_F(ToolkitTest, ClickThatFailsLostFocusCheckShowsMessageThenClicksOnce)
 {
     agent->Type("bad");

@@ -42,6 +42,9 @@ TEST(Csv, ReadsWhatSpreadsheetsWrite)
         {"a,b\"c\nnext\n", {"!1 ", "next"}},
         {"\"a\"b,c\nnext\n", {"!1 ", "next"}},
         {"x\n\"open\n", {"x", "!2 "}},
+        // A faulty record is read to its real end: the next keeps its row.
+        {"a,1x\"0,\"8\n9\"\nb,c\n", {"!1 ", "b|c"}},
+        {"a,b\r", {"a|b"}},
     };
     for (const auto& [text, records] : cases)
         EXPECT_EQ(Read(text), records) << text;

@@ -166,9 +166,23 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"BatchWithJson", {"--batch", "-", "--json"}, "--json"},
         BadInput{"JsonAndCsv", {"--split", "15", "--price", "1", "--json", "--csv"}, "--csv"},
         BadInput{"ExplainAndCsv", {"--split", "15", "--price", "1", "--explain", "--csv"}, "--explain"},
-        BadInput{"BatchNotFound", {"--batch", "/nonexistent/closings.csv"}, "--batch"}),
+        BadInput{"BatchNotFound", {"--batch", "/nonexistent/closings.csv"}, "--batch"},
+        BadInput{"BatchFolder", {"--batch", "/tmp"}, "a folder"},
+        BadInput{"EmptyValue", {"--split", "15", "--loan=", "--cpl"}, "--loan \"\": no amount"},
+        BadInput{"SplitTooLargeForADouble", {"--split", "1" + std::string(400, '0'), "--cpl"}, "…\" is not a premium split"},
+        BadInput{"PriorLoanWithoutLoan", {"--split", "15", "--prior-loan", "5", "--cpl"}, "--prior-loan, --loan"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// A quote cut off by a full disk or a closed pipe is never taken for a whole one.
+TEST(Quote, AnOutputThatCannotBeWrittenIsStatusTwo)
+{
+    std::istringstream in;
+    std::ostringstream out, err;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(Quote::RunQuote({"--split", "15", "--price", "1000"}, in, out, err), 2);
+    EXPECT_EQ(err.str(), "tarnwell-quote: the output could not be written\n");
+}
 
 // ---- The batch: good rows priced, bad rows reported, status 1 ---------------
 
