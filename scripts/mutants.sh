@@ -73,45 +73,49 @@ configure() {
 }
 
 build_tests() { # $1: log file
-    cmake --build "$build" -j"$jobs" --target engine_tests gui_tests > "$1" 2>&1
+    cmake --build "$build" -j"$jobs" --target engine_tests quote_tests gui_tests closing_tests \
+        > "$1" 2>&1
 }
 
-# Runs both test programs; writes their output to $1.*; prints the names of
-# the failing tests (or what stopped a program) one a line. Returns 0 when all
-# passed.
-run_tests() {
-    local log=$1 status=0 rc i
-    timeout 300 "$build/tests/engine_tests" --gtest_brief=1 > "$log.engine" 2>&1
-    rc=$?
-    if [ $rc -ne 0 ]; then
-        status=1
-        if [ $rc -eq 124 ]; then
-            echo "engine_tests timed out"
-        elif ! grep -q '^\[  FAILED  \]' "$log.engine"; then
-            echo "engine_tests stopped (exit $rc)"
-        fi
+# Says what stopped a test program that did not simply fail: $1 name, $2 exit
+# code, $3 its output. Returns 1 when it did not pass.
+judge() {
+    [ "$2" -eq 0 ] && return 0
+    if [ "$2" -eq 124 ]; then
+        echo "$1 timed out"
+    elif ! grep -q '^\[  FAILED  \]' "$3"; then
+        echo "$1 stopped (exit $2)"
     fi
-    local pids=()
+    return 1
+}
+
+# Runs every test program; writes their output to $1.*; prints the names of
+# the failing tests (or what stopped a program) one a line. Returns 0 when all
+# passed. The programs without windows run first; the window tests, which
+# mostly wait on timers, run side by side (gui_tests in shards).
+run_tests() {
+    local log=$1 status=0 rc i program
+    for program in engine_tests quote_tests; do
+        timeout 300 "$build/tests/$program" --gtest_brief=1 > "$log.$program" 2>&1
+        judge "$program" $? "$log.$program" || status=1
+    done
+    local pids=() names=()
     for ((i = 0; i < shards; i++)); do
         GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$i \
             timeout 300 "$build/tests/gui_tests" --gtest_brief=1 > "$log.gui$i" 2>&1 &
         pids+=($!)
+        names+=("gui$i")
     done
-    for ((i = 0; i < shards; i++)); do
+    timeout 300 "$build/tests/closing_tests" --gtest_brief=1 > "$log.closing" 2>&1 &
+    pids+=($!)
+    names+=("closing")
+    for ((i = 0; i < ${#pids[@]}; i++)); do
         wait "${pids[$i]}"
         rc=$?
-        if [ $rc -ne 0 ]; then
-            status=1
-            if [ $rc -eq 124 ]; then
-                echo "gui_tests shard $i timed out"
-            elif ! grep -q '^\[  FAILED  \]' "$log.gui$i"; then
-                echo "gui_tests shard $i stopped (exit $rc)"
-            fi
-        fi
+        judge "${names[$i]} tests" $rc "$log.${names[$i]}" || status=1
     done
     # "[  FAILED  ] Suite.Name, where GetParam() = ... (12 ms)" -> Suite.Name
-    cat "$log.engine" "$log".gui* \
-        | sed -n 's/^\[  FAILED  \] \([A-Za-z_][A-Za-z0-9_/.]*\).*/\1/p' | awk '!seen[$0]++'
+    cat "$log".* | sed -n 's/^\[  FAILED  \] \([A-Za-z_][A-Za-z0-9_/.]*\).*/\1/p' | awk '!seen[$0]++'
     return $status
 }
 
