@@ -451,26 +451,9 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
 
 std::int64_t CentsAsShown(double amount)
 {
+    if (const auto cents = StandardCents(amount))
+        return *cents;
     return CentsOfText(FormatStandard(amount));
-}
-
-std::string FormatCents(std::int64_t cents, bool grouped)
-{
-    const bool negative = cents < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
-                                             : static_cast<std::uint64_t>(cents);
-    const std::string digits = std::to_string(magnitude / 100);
-    std::string text = negative ? "-" : "";
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (grouped && i > 0 && (digits.size() - i) % 3 == 0)
-            text += ',';
-        text += digits[i];
-    }
-    const auto fraction = static_cast<char>(magnitude % 100);
-    text += '.';
-    text += static_cast<char>('0' + fraction / 10);
-    text += static_cast<char>('0' + fraction % 10);
-    return text;
 }
 
 } // namespace StateCalcs

@@ -11,6 +11,7 @@
 // readers below, build a ClosingRequest and call QuoteClosing. A closing the
 // catalogue has no line for is refused with one line that says why.
 
+#include "engine/NumberText.h"
 #include "engine/Pricing.h"
 
 #include <cstddef>
@@ -179,8 +180,5 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request);
 
 // Whole cents of a figure as the "Standard" format shows it.
 std::int64_t CentsAsShown(double amount);
-
-// Whole cents in the "Standard" format ("1,234.50"), or plain ("1234.50").
-std::string FormatCents(std::int64_t cents, bool grouped = true);
 
 } // namespace StateCalcs

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace StateCalcs {
 namespace {
@@ -69,6 +70,39 @@ Decimal FifteenDigitDecimal(Decimal exact)
     return {digits.substr(0, whole), digits.substr(whole)};
 }
 
+// Whole cents of a value from 1e-3 to 1e13, as the format rounds it (to
+// fifteen digits, then to the cent, each a half going up), read off the
+// seventeen digits std::to_chars gives correctly rounded: they settle the
+// first rounding unless they end in "50", where only the exact value tells a
+// half from a little less or more, and nothing is given.
+std::optional<std::int64_t> QuickCents(double value)
+{
+    constexpr int kSignificant = 15;
+    std::array<char, 40> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::scientific, 16);
+    // "d.dddddddddddddddde+XX"
+    const std::string_view text(buffer.data(),
+                                static_cast<std::size_t>(result.ptr - buffer.data()));
+    if (text[16] == '5' && text[17] == '0')
+        return std::nullopt;
+    std::int64_t digits = text[0] - '0'; // the first fifteen digits
+    for (std::size_t i = 2; i < 16; ++i)
+        digits = digits * 10 + (text[i] - '0');
+    int exponent = 0;
+    std::from_chars(text.data() + 20, text.data() + text.size(), exponent);
+    if (text[19] == '-')
+        exponent = -exponent;
+    if (text[16] >= '5')
+        ++digits; // 999... becoming 1000... keeps its value
+    // The fifteen digits are the value in units of 10^(exponent - 14); in
+    // cents that is a division by 10^(12 - exponent).
+    std::int64_t divisor = 1;
+    for (int i = exponent; i < kSignificant - 3; ++i)
+        divisor *= 10;
+    return (digits + divisor / 2) / divisor;
+}
+
 // Rounds to two decimals, a half going up (the value is non-negative).
 Decimal RoundToCents(Decimal d)
 {
@@ -107,19 +141,35 @@ std::string_view TrimBlanks(std::string_view text)
 
 } // namespace
 
+std::optional<std::int64_t> StandardCents(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double magnitude = std::fabs(value);
+    if (magnitude < 1e-3)
+        return 0; // far below a cent, nothing can round up to one
+    if (magnitude >= 1e13)
+        return std::nullopt;
+    std::optional<std::int64_t> cents = QuickCents(magnitude);
+    if (!cents) {
+        const Decimal d = RoundToCents(FifteenDigitDecimal(ExactDecimal(magnitude)));
+        std::int64_t whole = 0;
+        std::from_chars(d.whole.data(), d.whole.data() + d.whole.size(), whole);
+        cents = whole * 100 + (d.fraction[0] - '0') * 10 + (d.fraction[1] - '0');
+    }
+    return value < 0 ? -*cents : *cents;
+}
+
 std::string FormatStandard(double value)
 {
     if (!std::isfinite(value))
         return {};
-    const double magnitude = std::fabs(value);
-    // Far below a cent, nothing can round up to one.
-    if (magnitude < 1e-3)
-        return "0.00";
-    const Decimal exact = ExactDecimal(magnitude);
+    if (const auto cents = StandardCents(value))
+        return FormatCents(*cents);
     // From 1e13 up fifteen digits no longer reach the cents: the exact value is used.
-    Decimal d = RoundToCents(magnitude < 1e13 ? FifteenDigitDecimal(exact) : exact);
+    const Decimal d = RoundToCents(ExactDecimal(std::fabs(value)));
     std::string text = GroupThousands(d.whole) + '.' + d.fraction;
-    if (value < 0 && text != "0.00")
+    if (value < 0)
         text.insert(text.begin(), '-');
     return text;
 }
@@ -194,6 +244,28 @@ bool IsPlainNumber(std::string_view text)
             return false;
     }
     return seenDigit;
+}
+
+std::string FormatCents(std::int64_t cents, bool grouped)
+{
+    const bool negative = cents < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
+                                             : static_cast<std::uint64_t>(cents);
+    std::array<char, 24> whole;
+    const auto end = std::to_chars(whole.data(), whole.data() + whole.size(), magnitude / 100).ptr;
+    const auto length = static_cast<std::size_t>(end - whole.data());
+    std::string text = negative ? "-" : "";
+    text.reserve(length + length / 3 + 4);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (grouped && i > 0 && (length - i) % 3 == 0)
+            text += ',';
+        text += whole[i];
+    }
+    const auto fraction = static_cast<char>(magnitude % 100);
+    text += '.';
+    text += static_cast<char>('0' + fraction / 10);
+    text += static_cast<char>('0' + fraction % 10);
+    return text;
 }
 
 } // namespace StateCalcs

@@ -4,6 +4,7 @@
 // amounts it shows. US convention: "." is the decimal point, "," groups
 // thousands.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,13 @@ namespace StateCalcs {
 // 276.93, not 276.92); from 1e13 up the exact value is used, so no cent is
 // lost. A value that is not finite has no such text: it comes back empty.
 std::string FormatStandard(double value);
+
+// The whole cents of a value as the "Standard" format shows it; nothing from
+// 1e13 up, where cents no longer fit the arithmetic that reads them back.
+std::optional<std::int64_t> StandardCents(double value);
+
+// Whole cents in the "Standard" format ("1,234.50"), or plain ("1234.50").
+std::string FormatCents(std::int64_t cents, bool grouped = true);
 
 // A text in the "Standard" format if it reads as a number as a whole;
 // otherwise the text unchanged.

@@ -134,6 +134,10 @@ double Remittance(double splitPercent, double totalCharge)
 
 double ToTheCent(double amount)
 {
+    // Whole cents over a hundred are the same double as the text read back.
+    // (The text of a negative figure does not read back: it stays as it is.)
+    if (const auto cents = StandardCents(amount); cents && amount >= 0)
+        return static_cast<double>(*cents) / 100;
     return ParseNumber(FormatStandard(amount)).value_or(amount);
 }
 
