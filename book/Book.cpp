@@ -352,8 +352,13 @@ std::optional<QSqlQuery> Book::Run(const QString& sql, const QVariantList& value
     if (values.isEmpty()) {
         done = query.exec(sql);
     } else if (query.prepare(sql)) {
+        // An empty text is stored as an empty text; only a value made
+        // without one (an amount not given) is NULL.
         for (const QVariant& value : values)
-            query.addBindValue(value);
+            query.addBindValue(value.typeId() == QMetaType::QString && !value.isNull()
+                                       && value.toString().isNull()
+                                   ? QVariant(QString(QLatin1String("")))
+                                   : value);
         done = query.exec();
     }
     if (!done) {
@@ -407,11 +412,25 @@ bool Book::MakeOrUpgrade(int fromVersion)
         return false;
     };
     // What another program may have done since the book was looked at.
-    auto versions = Run(QStringLiteral("SELECT version FROM book_schema"));
-    if (versions && versions->next())
+    auto tables = Run(m_dialect.TablesQuery());
+    if (!tables)
+        return fail(QStringLiteral("read"));
+    bool isBook = false;
+    int tableCount = 0;
+    while (tables->next()) {
+        ++tableCount;
+        isBook = isBook || tables->value(0).toString() == QLatin1String("book_schema");
+    }
+    tables->finish();
+    if (isBook) {
+        auto versions = Run(QStringLiteral("SELECT version FROM book_schema"));
+        if (!versions || !versions->next())
+            return fail(QStringLiteral("read"));
         fromVersion = versions->value(0).toInt();
-    else if (fromVersion > 0)
-        return fail(QStringLiteral("upgraded"));
+    } else if (tableCount > 0 || fromVersion > 0) {
+        m_error = QStringLiteral("other tables appeared in it");
+        return fail(QStringLiteral("made"));
+    }
     if (fromVersion >= kSchemaVersion) {
         Rollback();
         m_version = fromVersion;

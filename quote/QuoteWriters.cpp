@@ -238,8 +238,8 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
     table.Row(Indented("Total"), Money(trid.disclosedCents), Money(trid.chargedCents));
 }
 
-void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
-               bool explain)
+nlohmann::ordered_json QuoteJson(const ClosingRequest& request, const ClosingQuote& quote,
+                                 bool explain)
 {
     Json endorsements = Json::array();
     for (const EndorsementRequest& wanted : request.endorsements) {
@@ -299,7 +299,13 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
          {{"gross", MoneyJson(quote.grossCents)}, {"remit", MoneyJson(quote.remitCents)}}},
         {"trid", disclosure},
     };
-    out << document.dump(2) << '\n';
+    return document;
+}
+
+void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
+               bool explain)
+{
+    out << QuoteJson(request, quote, explain).dump(2) << '\n';
 }
 
 void WriteCsv(std::ostream& out, const ClosingQuote& quote)

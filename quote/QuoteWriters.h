@@ -7,6 +7,8 @@
 
 #include "engine/Closing.h"
 
+#include <nlohmann/json.hpp>
+
 #include <ostream>
 
 namespace Quote {
@@ -16,6 +18,10 @@ void WriteTable(std::ostream& out, const StateCalcs::ClosingRequest& request,
                 const StateCalcs::ClosingQuote& quote, bool explain);
 
 // With `explain`, an "explain" array of sentences on each line and on the disclosure.
+// The JSON document itself, for a program that writes it inside its own.
+nlohmann::ordered_json QuoteJson(const StateCalcs::ClosingRequest& request,
+                                 const StateCalcs::ClosingQuote& quote, bool explain);
+
 void WriteJson(std::ostream& out, const StateCalcs::ClosingRequest& request,
                const StateCalcs::ClosingQuote& quote, bool explain);
 

@@ -1,0 +1,22 @@
+#pragma once
+
+// Imports a CSV file of closings into the book: the batch file of
+// tarnwell-quote, each row read and priced as tarnwell-quote reads and
+// prices it, with optional columns for the file's details. Each row is
+// committed on its own, so that an interrupted import keeps what it committed
+// and a rerun adds the rest.
+
+#include "book/Book.h"
+
+#include <ostream>
+#include <string_view>
+
+namespace BookCli {
+
+// 0 every row imported (or unchanged); 1 rows reported on `err` and
+// skipped; 2 the file has no header the import can read, or the book could
+// not be written.
+int RunImport(Book::Book& book, std::string_view text, std::string_view source, std::ostream& out,
+              std::ostream& err);
+
+} // namespace BookCli
