@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QUrl>
 
 #include <atomic>
 #include <limits>
@@ -293,8 +294,18 @@ bool Book::OpenConnection(Access access, int busyTimeoutMs, bool& missing)
         writable = QFileInfo(path).isWritable();
         database.setDatabaseName(path);
         QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs);
-        if (!writable)
+        if (!writable) {
             options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+            // Reading a WAL book needs its shared-memory file; in a folder
+            // this user may not write, where none can be made, the book is
+            // read as it lies on the disk.
+            if (!QFileInfo(info.absolutePath()).isWritable()
+                && !QFileInfo::exists(path + QStringLiteral("-shm"))) {
+                options += QStringLiteral(";QSQLITE_OPEN_URI");
+                database.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
+                                         + QStringLiteral("?immutable=1"));
+            }
+        }
         database.setConnectOptions(options);
     } else {
         database.setHostName(m_location.host);
