@@ -49,7 +49,7 @@ std::string Closings(int count)
             << (i % 5 ? "QMV" : "ZOR") << ',' << pick(kGiven) << ' ' << pick(kSurnames) << ','
             << (kind == 3 ? "" : std::string(pick(kGiven)) + " " + pick(kSurnames)) << ',' << "\""
             << 1 + random() % 9999 << ' ' << pick(kStreets) << ", Little Rock\"," << pick(kCounties)
-            << ",First Bank," << year << '-' << 1 + (i % 12 < 9 ? 0 : 1) << (i % 12 + 1) % 10 << '-'
+            << ",First Bank," << year << (i % 12 < 9 ? "-0" : "-") << i % 12 + 1 << '-'
             << 10 + i % 18 << '\n';
     }
     return csv.str();
@@ -106,7 +106,7 @@ int main(int argc, char* argv[])
         double slowest = 0;
         for (qsizetype length = 1; length <= typed.size(); ++length) {
             timer.restart();
-            const auto found = book->Find({typed.left(length)}, 50);
+            const auto found = book->Find({typed.left(length), {}, {}}, 50);
             const double ms = Milliseconds(timer);
             slowest = std::max(slowest, ms);
             std::cout << ' ' << ms;
