@@ -1,10 +1,10 @@
 #pragma once
 
 // Imports a CSV file of closings into the book: the batch file of
-// tarnwell-quote, each row read and priced as tarnwell-quote reads and
-// prices it, with optional columns for the file's details. Each row is
-// committed on its own, so that an interrupted import keeps what it committed
-// and a rerun adds the rest.
+// tarnwell-quote, each row read and priced by the batch's own reading of a
+// row, with optional columns for the file's details. Each row is committed
+// on its own, so that an interrupted import keeps what it committed and a
+// rerun adds the rest.
 
 #include "book/Book.h"
 
@@ -15,8 +15,9 @@ namespace BookCli {
 
 // 0 every row imported (or unchanged); 1 rows reported on `err` and
 // skipped; 2 the file has no header the import can read, or the book could
-// not be written.
-int RunImport(Book::Book& book, std::string_view text, std::string_view source, std::ostream& out,
-              std::ostream& err);
+// not be written. A new file without an underwriter column gets
+// `defaultUnderwriter`.
+int RunImport(Book::Book& book, std::string_view text, std::string_view source,
+              const QString& defaultUnderwriter, std::ostream& out, std::ostream& err);
 
 } // namespace BookCli

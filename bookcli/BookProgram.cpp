@@ -302,8 +302,8 @@ private:
             return kUsageError;
         if (!book->readOnlyReason().isEmpty())
             return Fail(Utf8(book->readOnlyReason()));
-        return RunImport(*book, text.view(), m_path == "-" ? "standard input" : m_path, m_out,
-                         m_err);
+        return RunImport(*book, text.view(), m_path == "-" ? "standard input" : m_path,
+                         m_settings.underwriter, m_out, m_err);
     }
 
     std::istream& m_in;

@@ -1,5 +1,6 @@
 #include "bookcli/FileWriters.h"
 
+#include "quote/Csv.h"
 #include "quote/QuoteWriters.h"
 
 #include "engine/NumberText.h"
@@ -75,21 +76,6 @@ std::string Utf8(const QString& text)
     return text.toStdString();
 }
 
-std::string Guarded(const std::string& text)
-{
-    const bool formula = !text.empty()
-                         && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
-    return formula ? "'" + text : text;
-}
-
-std::string Unguarded(const std::string& text)
-{
-    if (text.size() > 1 && text[0] == '\''
-        && std::string_view("=+-@\t\r").find(text[1]) != std::string_view::npos)
-        return text.substr(1);
-    return text;
-}
-
 std::vector<std::string> ListColumns()
 {
     return {"file",  "underwriter", "buyers",   "sellers", "property", "closing_date",
@@ -98,11 +84,11 @@ std::vector<std::string> ListColumns()
 
 std::vector<std::string> ListRow(const Book::FileSummary& file)
 {
-    return {Guarded(Utf8(file.fileNumber)),
-            Guarded(Utf8(file.underwriter)),
-            Guarded(Utf8(file.buyers)),
-            Guarded(Utf8(file.sellers)),
-            Guarded(Utf8(file.property)),
+    return {Quote::CsvText(Utf8(file.fileNumber)),
+            Quote::CsvText(Utf8(file.underwriter)),
+            Quote::CsvText(Utf8(file.buyers)),
+            Quote::CsvText(Utf8(file.sellers)),
+            Quote::CsvText(Utf8(file.property)),
             Utf8(file.closingDate),
             Utf8(file.month),
             Utf8(file.changedAt),
@@ -151,7 +137,7 @@ std::vector<std::string> ExportRow(const QString& fileNumber, const Book::BookFi
 {
     const Book::StoredClosing& c = file.closing;
     const Book::FileDetails& d = file.details;
-    return {Guarded(Utf8(fileNumber)),
+    return {Quote::CsvText(Utf8(fileNumber)),
             FormatStandard(static_cast<double>(c.splitHundredths) / 100.0),
             Amount(c.priceCents),
             Amount(c.loanCents),
@@ -160,14 +146,14 @@ std::vector<std::string> ExportRow(const QString& fileNumber, const Book::BookFi
             Utf8(c.coverage),
             Endorsements(c),
             c.closingProtectionLetter ? "yes" : "no",
-            Guarded(Utf8(d.underwriter)),
-            Guarded(Utf8(d.buyers)),
-            Guarded(Utf8(d.sellers)),
-            Guarded(Utf8(d.property)),
-            Guarded(Utf8(d.county)),
-            Guarded(Utf8(d.lender)),
+            Quote::CsvText(Utf8(d.underwriter)),
+            Quote::CsvText(Utf8(d.buyers)),
+            Quote::CsvText(Utf8(d.sellers)),
+            Quote::CsvText(Utf8(d.property)),
+            Quote::CsvText(Utf8(d.county)),
+            Quote::CsvText(Utf8(d.lender)),
             Utf8(d.closingDate),
-            Guarded(Utf8(d.note)),
+            Quote::CsvText(Utf8(d.note)),
             Plain(file.quote.grossCents),
             Plain(file.quote.remitCents)};
 }

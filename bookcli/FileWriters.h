@@ -19,12 +19,6 @@ namespace BookCli {
 
 using Json = nlohmann::ordered_json;
 
-// A text cell as a spreadsheet must not take it for a formula: a leading "'"
-// before "=", "+", "-", "@", a tab or a carriage return.
-std::string Guarded(const std::string& text);
-// The text a guarded cell was made from.
-std::string Unguarded(const std::string& text);
-
 std::string Utf8(const QString& text);
 
 // The columns of `list --csv` and one row of it.
