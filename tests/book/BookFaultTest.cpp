@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,82 @@ TEST_F(BookFaultTest, AnUnreadableBookAndAReadOnlyBookAsAnUnprivilegedUser)
         }
         EXPECT_EQ(Bytes(), before);
     }
+}
+
+// A CSV file of `rows` refinances numbered PREFIX-1 upward.
+QString Closings(const QTemporaryDir& folder, const QString& prefix, int rows)
+{
+    const QString path = folder.filePath(prefix + QStringLiteral(".csv"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("file,split,loan,prior_loan,buyers\n");
+    for (int i = 1; i <= rows; ++i)
+        file.write(QStringLiteral("%1-%2,20,%3,200000,Owner %2\n")
+                       .arg(prefix)
+                       .arg(i)
+                       .arg(250'000 + i)
+                       .toUtf8());
+    return path;
+}
+
+TEST_F(BookFaultTest, AnImportKilledMidwayKeepsExactlyWhatItCommittedAndARerunAddsTheRest)
+{
+    const QString csv = Closings(m_folder, QStringLiteral("K"), 4000);
+    QProcess child;
+    child.start(TARNWELL_BOOK_PROGRAM, {"--database", Path(), "import", csv});
+    ASSERT_TRUE(child.waitForStarted());
+    QSqlDatabase watcher = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                     QStringLiteral("watcher"));
+    watcher.setDatabaseName(Path());
+    watcher.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    int committed = 0;
+    while (committed < 100 && child.state() == QProcess::Running) {
+        QThread::msleep(10);
+        if (QFile::exists(Path()) && watcher.open()) {
+            QSqlQuery count(watcher);
+            if (count.exec(QStringLiteral("SELECT count(*) FROM files")) && count.next())
+                committed = count.value(0).toInt();
+        }
+    }
+    child.kill();
+    child.waitForFinished();
+    watcher.close();
+    watcher = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("watcher"));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the import ended before it was killed";
+
+    auto book = OpenForWriting(Location()); // which passes the integrity check
+    ASSERT_TRUE(book);
+    const QStringList numbers = *book->FileNumbers();
+    ASSERT_GE(numbers.size(), 100);
+    ASSERT_LT(numbers.size(), 4000);
+    for (int i = 0; i < numbers.size(); ++i) {
+        ASSERT_EQ(numbers[i], QStringLiteral("K-%1").arg(i + 1));
+        const auto file = book->Load(numbers[i]);
+        ASSERT_TRUE(file && file->quote.lines.size() == 1 && file->revision.revision == 1);
+    }
+    book.reset();
+    QProcess rerun;
+    rerun.start(TARNWELL_BOOK_PROGRAM, {"--database", Path(), "import", csv});
+    rerun.waitForFinished(120000);
+    EXPECT_EQ(rerun.readAllStandardOutput(),
+              QStringLiteral("imported: %1 new, 0 changed, %2 unchanged\n")
+                  .arg(4000 - numbers.size())
+                  .arg(numbers.size()));
+}
+
+TEST_F(BookFaultTest, TwoImportsAtOnceIntoOneBookKeepEveryRow)
+{
+    QProcess first, second;
+    first.start(TARNWELL_BOOK_PROGRAM,
+                {"--database", Path(), "import", Closings(m_folder, QStringLiteral("A"), 300)});
+    second.start(TARNWELL_BOOK_PROGRAM,
+                 {"--database", Path(), "import", Closings(m_folder, QStringLiteral("B"), 300)});
+    for (QProcess* child : {&first, &second}) {
+        ASSERT_TRUE(child->waitForFinished(120000));
+        EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+    }
+    EXPECT_EQ(OpenForWriting(Location())->FileNumbers()->size(), 600);
 }
 
 } // namespace

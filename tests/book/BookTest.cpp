@@ -1,6 +1,8 @@
 // One suite of the book's rules, run on a SQLite file and on a real
 // PostgreSQL database: a fresh book per test, read back after reopening.
 
+#include "bookcli/BookProgram.h"
+
 #include "tests/book/BookServers.h"
 #include "tests/book/BookTestSupport.h"
 
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
 
 namespace BookTest {
 namespace {
@@ -206,6 +209,61 @@ TEST_P(BookTest, ADatabaseOfOtherTablesIsRefusedAndLeftAlone)
     EXPECT_TRUE(
         error.endsWith(QStringLiteral("is not a Tarnwell book; Tarnwell will not write into it")))
         << error.toStdString();
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+TEST_P(BookTest, AnExportImportedIntoAnEmptyBookGivesTheSameFiles)
+{
+    const auto run = [](const std::string& address, std::vector<std::string> args,
+                        const std::string& input = "") {
+        args.insert(args.begin(), {"--database", address});
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        const int status = BookCli::RunBook(args, in, out, err);
+        return Outcome{status, out.str(), err.str()};
+    };
+    const std::string book = m_place->Address().toStdString();
+    const std::string csv
+        = "file,split,price,loan,prior_loan,endorsements,cpl,buyers,property,note,closing_date\n"
+          "2026-00001,15,\"250,000\",200000,,8.1 3.1:loan,yes,=Ann Smith,\"1 Elm, Conway\","
+          "\"two\nlines\",2026-03-02\n"
+          "+2026-00002,20,,300000,200000,,no,@Bob,,,\n";
+    const Outcome imported = run(book, {"import", "-"}, csv);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out, "imported: 2 new, 0 changed, 0 unchanged\n");
+    const Outcome exported = run(book, {"export", "--csv"});
+    EXPECT_NE(
+        exported.out.find("\n'+2026-00002,20.00,,300000.00,,200000.00,standard,,no,QMV,'@Bob,"),
+        std::string::npos)
+        << exported.out;
+
+    BookPlace empty(GetParam());
+    const std::string copy = empty.Address().toStdString();
+    EXPECT_EQ(run(copy, {"import", "-"}, exported.out).status, 0);
+    EXPECT_EQ(run(copy, {"export", "--csv"}).out, exported.out);
+    EXPECT_EQ(run(copy, {"show", "+2026-00002", "--json"}).out.find("\"buyers\": \"@Bob\""),
+              run(book, {"show", "+2026-00002", "--json"}).out.find("\"buyers\": \"@Bob\""));
+
+    // Again: nothing changes; then a change, an absent column and an emptied cell.
+    EXPECT_EQ(run(copy, {"import", "-"}, exported.out).out,
+              "imported: 0 new, 0 changed, 2 unchanged\n");
+    const Outcome second = run(copy, {"import", "-"},
+                               "file,split,loan,prior_loan,buyers,note,gross\n"
+                               "+2026-00002,20,310000,200000,Bob Jones,,\n"
+                               "+2026-00002,20,310000,200000,,,\n"
+                               "2026-00001,15,200000,,,,710.00\n");
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err, "tarnwell-book: row 3, column file: file +2026-00002 is given twice; its "
+                          "first row is 2\ntarnwell-book: row 4, column gross: the file gives "
+                          "710.00 where the rates give 425.00\n");
+    const auto changed = Reopen(Book::Access::Read)->Load(QStringLiteral("+2026-00002"));
+    EXPECT_TRUE(changed); // the source book is untouched by the copy's import
+    const Outcome after = run(copy, {"show", "+2026-00002", "--history"});
+    EXPECT_NE(after.out.find("  buyers, loan, figures\n"), std::string::npos) << after.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, BookTest,
