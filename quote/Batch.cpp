@@ -120,7 +120,7 @@ int RunBatch(std::istream& in, std::string_view source, std::string_view program
         if (!out)
             return kBatchUnreadable;
         if (reader.Failed())
-            return fail("the file could not be read to its end (after row "
+            return fail("the file could not be read to its end (stopped at row "
                         + std::to_string(record.row) + "); the report has no TOTAL");
         return run.Finish();
     } catch (const std::bad_alloc&) {
