@@ -218,7 +218,7 @@ private:
                 .add_option("--endorse", m_endorse,
                             "ALTA endorsements by form: 8.1, 9-06, 3.1:loan; several as "
                             "8.1,9-06 or by repeating the option")
-                ->type_name("FORM[:owner|:loan][,FORM...]")
+                ->option_text("FORM[:owner|:loan][,FORM...]")
                 ->allow_extra_args(false),
             m_app.add_flag("--cpl", c.closingProtectionLetter, "The closing protection letter"),
         };

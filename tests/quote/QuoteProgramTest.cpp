@@ -385,6 +385,8 @@ TEST(QuoteProgram, HelpAndVersion)
     const Outcome help = Quote({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--batch FILE"), std::string::npos);
+    // One --endorse takes a list; nothing reads as several values after it.
+    EXPECT_NE(help.out.find("--endorse FORM[:owner|:loan][,FORM...]\n"), std::string::npos);
     const Outcome version = Quote({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("tarnwell-quote ") + TARNWELL_VERSION + "\n");
