@@ -355,14 +355,10 @@ std::optional<std::string> UnseenFault(std::string_view text)
 {
     if (const auto hidden = HiddenCharacterIn(text))
         return QuotedInput(text) + " holds an invisible character, " + *hidden;
-    const auto blank = [](std::string_view end) {
-        return end.starts_with(' ') || end.starts_with('\t') || end.starts_with("\u00A0");
-    };
-    const auto endsBlank = [](std::string_view all) {
-        return all.ends_with(' ') || all.ends_with('\t') || all.ends_with("\u00A0");
-    };
-    if (blank(text) || endsBlank(text))
-        return QuotedInput(text) + " has blanks around it";
+    // A space, a tab or a no-break space, at either end.
+    for (const std::string_view blank : {" ", "\t", "\u00A0"})
+        if (text.starts_with(blank) || text.ends_with(blank))
+            return QuotedInput(text) + " has blanks around it";
     if (text.starts_with('$'))
         return QuotedInput(text) + " begins with $: give the digits alone";
     return std::nullopt;
