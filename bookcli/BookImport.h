@@ -2,12 +2,14 @@
 
 // Imports a CSV file of closings into the book: the batch file of
 // tarnwell-quote, each row read and priced by the batch's own reading of a
-// row, with optional columns for the file's details. Each row is committed
+// row (ClosingRowReader), with optional columns for the file's details. The
+// file is streamed, one row at a time. Each row is committed
 // on its own, so that an interrupted import keeps what it committed and a
 // rerun adds the rest.
 
 #include "book/Book.h"
 
+#include <istream>
 #include <ostream>
 #include <string_view>
 
@@ -17,7 +19,7 @@ namespace BookCli {
 // skipped; 2 the file has no header the import can read, or the book could
 // not be written. A new file without an underwriter column gets
 // `defaultUnderwriter`.
-int RunImport(Book::Book& book, std::string_view text, std::string_view source,
+int RunImport(Book::Book& book, std::istream& in, std::string_view source,
               const QString& defaultUnderwriter, std::ostream& out, std::ostream& err);
 
 } // namespace BookCli

@@ -283,27 +283,23 @@ private:
 
     int Import()
     {
-        std::ostringstream text;
-        if (m_path == "-") {
-            text << m_in.rdbuf();
-        } else {
+        std::ifstream file;
+        if (m_path != "-") {
             std::error_code error;
             if (std::filesystem::is_directory(m_path, error))
                 return Fail("import \"" + m_path + "\": that is a folder, not a file");
-            std::ifstream file(m_path, std::ios::binary);
+            file.open(m_path, std::ios::binary);
             if (!file)
                 return Fail("import \"" + m_path + "\": the file cannot be opened");
-            text << file.rdbuf();
-            if (file.bad())
-                return Fail("import \"" + m_path + "\": the file cannot be read");
         }
         auto book = OpenBook(Book::Access::Write);
         if (!book)
             return kUsageError;
         if (!book->readOnlyReason().isEmpty())
             return Fail(Utf8(book->readOnlyReason()));
-        return RunImport(*book, text.view(), m_path == "-" ? "standard input" : m_path,
-                         m_settings.underwriter, m_out, m_err);
+        return RunImport(*book, m_path == "-" ? m_in : file,
+                         m_path == "-" ? "standard input" : m_path, m_settings.underwriter, m_out,
+                         m_err);
     }
 
     std::istream& m_in;

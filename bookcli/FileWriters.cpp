@@ -229,35 +229,20 @@ void WriteHistoryTable(std::ostream& out, const QList<Book::RevisionInfo>& histo
 void WriteCustomerQuote(std::ostream& out, const Book::Agency& agency, const QString& fileNumber,
                         const Book::BookFile& file)
 {
-    for (const QString& line : {agency.name, agency.address, agency.phone})
-        if (!line.isEmpty())
+    bool heading = false;
+    for (const QString& line : {agency.name, agency.address, agency.phone,
+                                agency.license.isEmpty() ? QString() : "License " + agency.license})
+        if (!line.isEmpty()) {
             out << Utf8(line) << '\n';
-    if (!agency.license.isEmpty())
-        out << "License " << Utf8(agency.license) << '\n';
-    out << '\n';
+            heading = true;
+        }
+    if (heading)
+        out << '\n';
     WriteDetails(out, fileNumber, file.details, false);
-    out << '\n' << Cell(QStringLiteral("Title charges"), 66) << Right("Charge", 14) << '\n';
-    for (const Book::StoredLine& line : file.quote.lines)
-        out << Cell(line.text, 66) << Right(Utf8(line.grossText), 14) << '\n';
-    out << Cell(QStringLiteral("Total"), 66) << Right(FormatCents(file.quote.grossCents), 14)
-        << "\n\n";
-    const Book::StoredTrid& trid = file.quote.trid;
-    out << Cell(QStringLiteral("Loan Estimate and Closing Disclosure"), 66)
-        << Right("Disclosed", 14) << '\n';
-    if (trid.hasLoanPolicy)
-        out << Cell(QString::fromUtf8(kLendersTitleInsurance.data(),
-                                      static_cast<qsizetype>(kLendersTitleInsurance.size())),
-                    66)
-            << Right(FormatCents(trid.lendersDisclosedCents), 14) << '\n';
-    if (trid.hasOwnersPolicy)
-        out << Cell(QString::fromUtf8(kOwnersTitleInsurance.data(),
-                                      static_cast<qsizetype>(kOwnersTitleInsurance.size())),
-                    66)
-            << Right(FormatCents(trid.ownersDisclosedCents), 14) << '\n';
-    if (trid.otherCents != 0)
-        out << Cell(QStringLiteral("Endorsements and closing protection letter"), 66)
-            << Right(FormatCents(trid.otherCents), 14) << '\n';
-    out << Cell(QStringLiteral("Total"), 66) << Right(FormatCents(trid.disclosedCents), 14) << '\n';
+    out << '\n';
+    std::deque<std::string> texts;
+    const ClosingQuote quote = Book::QuoteOf(file.quote, file.closing.splitHundredths, texts);
+    Quote::WriteTable(out, Book::RequestOf(file.closing), quote, false, Quote::Audience::Customer);
 }
 
 } // namespace BookCli

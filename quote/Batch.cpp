@@ -1,14 +1,11 @@
 #include "quote/Batch.h"
 
-#include "quote/BatchRow.h"
-#include "quote/ClosingInput.h"
+#include "quote/ClosingRow.h"
 #include "quote/Csv.h"
 
 #include "engine/NumberText.h"
 
-#include <algorithm>
-#include <array>
-#include <optional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -20,33 +17,30 @@ namespace {
 
 class BatchRun {
 public:
-    BatchRun(std::string_view program, std::ostream& out, std::ostream& err)
-        : m_program(program), m_out(out), m_err(err)
-    {}
-
-    // The header names the columns; false (reported) when it does not.
-    bool ReadHeader(const CsvRecord& header, std::string_view source)
+    BatchRun(const ClosingRowReader& rows, std::string_view program, std::ostream& out,
+             std::ostream& err)
+        : m_rows(rows), m_program(program), m_out(out), m_err(err)
     {
-        if (const auto why = m_layout.ReadHeader(header)) {
-            m_err << m_program << ": " << source << ": " << *why << '\n';
-            return false;
-        }
         m_out << CsvRow({"file", "split", "codes", "gross", "remit", "lenders_disclosed",
                          "owners_disclosed", "other_disclosed"});
-        return true;
     }
 
     void PriceRow(const CsvRecord& record)
     {
-        const auto priced = m_layout.Price(record);
-        if (!priced)
-            return;
-        if (const auto* problem = std::get_if<RowProblem>(&*priced)) {
-            m_failed = true;
-            return ReportRow(m_err, m_program, record.row, *problem);
+        const auto reading = m_rows.Read(record);
+        if (!reading)
+            return; // a blank row
+        if (const auto* fault = std::get_if<RowFault>(&*reading))
+            return Report(record.row, *fault);
+        const ClosingRow& row = std::get<ClosingRow>(*reading);
+        const ClosingOutcome outcome = QuoteClosing(row.request);
+        if (!outcome.quote) {
+            RowFault fault{{}, outcome.refusal.reason};
+            for (const ClosingField field : outcome.refusal.fields)
+                fault.columns.push_back(m_rows.ColumnOf(field));
+            return Report(record.row, fault);
         }
-        const PricedRow& row = std::get<PricedRow>(*priced);
-        Write(row.file, row.quote);
+        Write(row.file, *outcome.quote);
     }
 
     int Finish()
@@ -57,13 +51,28 @@ public:
     }
 
 private:
+    void Report(std::size_t row, const RowFault& fault)
+    {
+        m_failed = true;
+        m_err << m_program << ": row " << row << ", ";
+        if (fault.columns.empty())
+            m_err << "closing";
+        else
+            m_err << (fault.columns.size() == 1 ? "column " : "columns ");
+        for (std::size_t i = 0; i < fault.columns.size(); ++i)
+            m_err << (i > 0 ? ", " : "") << fault.columns[i];
+        m_err << ": " << OneLine(fault.reason) << '\n';
+    }
+
     void Write(const std::string& file, const ClosingQuote& quote)
     {
         const auto plain = [](std::int64_t cents) { return FormatCents(cents, false); };
         std::string codes;
         for (const QuotedLine& line : quote.lines)
-            codes += (codes.empty() ? "" : " ") + std::string(line.code);
+            codes.append(codes.empty() ? "" : " ").append(line.code);
         const TridDisclosure& trid = quote.trid;
+        // A file number that a spreadsheet would take for a formula is written
+        // as text.
         m_out << CsvRow({CsvText(file), FormatStandard(quote.splitPercent), codes,
                          plain(quote.grossCents), plain(quote.remitCents),
                          plain(trid.lendersDisclosedCents), plain(trid.ownersDisclosedCents),
@@ -72,10 +81,10 @@ private:
         m_remitCents += quote.remitCents;
     }
 
+    const ClosingRowReader& m_rows;
     std::string_view m_program;
     std::ostream& m_out;
     std::ostream& m_err;
-    BatchLayout m_layout;
     std::int64_t m_grossCents = 0;
     std::int64_t m_remitCents = 0;
     bool m_failed = false;
@@ -83,21 +92,39 @@ private:
 
 } // namespace
 
-int RunBatch(std::string_view text, std::string_view source, std::string_view program,
-             std::ostream& out, std::ostream& err)
+int RunBatch(std::istream& in, std::string_view source, std::string_view program, std::ostream& out,
+             std::ostream& err)
 {
-    CsvReader reader(text);
-    CsvRecord record;
-    BatchRun run(program, out, err);
-    if (!reader.Next(record)) {
-        err << program << ": " << source << ": the file is empty; it needs a header row\n";
+    const auto fail = [&](const std::string& why) {
+        err << program << ": " << source << ": " << why << '\n';
         return kBatchUnreadable;
+    };
+    try {
+        CsvReader reader(in);
+        CsvRecord record;
+        // A header has at most one field per column a closing has.
+        reader.SetWidth(ClosingRowReader::kMostColumns);
+        if (!reader.Next(record))
+            return fail(reader.Failed() ? "the file cannot be read"
+                                        : "the file is empty; it needs a header row");
+        auto header = ClosingRowReader::FromHeader(record);
+        if (const auto* why = std::get_if<std::string>(&header))
+            return fail("row 1: " + OneLine(*why));
+        const ClosingRowReader& rows = std::get<ClosingRowReader>(header);
+        reader.SetWidth(rows.Width());
+        BatchRun run(rows, program, out, err);
+        // A report that cannot be written is given up at once; the caller says so.
+        while (out && reader.Next(record))
+            run.PriceRow(record);
+        if (!out)
+            return kBatchUnreadable;
+        if (reader.Failed())
+            return fail("the file could not be read to its end (stopped at row "
+                        + std::to_string(record.row) + "); the report has no TOTAL");
+        return run.Finish();
+    } catch (const std::bad_alloc&) {
+        return fail("not enough memory to go on; the report has no TOTAL");
     }
-    if (!run.ReadHeader(record, source))
-        return kBatchUnreadable;
-    while (reader.Next(record))
-        run.PriceRow(record);
-    return run.Finish();
 }
 
 } // namespace Quote
