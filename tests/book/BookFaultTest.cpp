@@ -279,5 +279,34 @@ TEST_F(BookFaultTest, TwoImportsAtOnceIntoOneBookKeepEveryRow)
     EXPECT_EQ(OpenForWriting(Location())->FileNumbers()->size(), 600);
 }
 
+// The book the first version of the schema wrote (tests/data/book), kept for
+// the upgrades of later versions: opened, read, saved and read again.
+TEST_F(BookFaultTest, TheFirstVersionsBookOpensSavesAndReopens)
+{
+    ASSERT_TRUE(QFile::copy(TARNWELL_BOOK_DATA "/version1.sqlite", Path()));
+    QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        auto book = OpenForWriting(Location());
+        ASSERT_TRUE(book);
+        EXPECT_EQ(book->version(), 1);
+        const auto refinance = book->Load(QStringLiteral("2026-00002"));
+        ASSERT_TRUE(refinance);
+        EXPECT_EQ(refinance->details.buyers, QStringLiteral("=Carl Owens"));
+        EXPECT_EQ(refinance->quote.grossCents, 93000);
+        EXPECT_EQ(refinance->quote.remitCents, 58600);
+        EXPECT_EQ(book->Load(QStringLiteral("2026-00001"), 1)->details.buyers,
+                  QStringLiteral("Ann Smith"));
+        auto purchase = book->Load(QStringLiteral("2026-00001"));
+        ASSERT_TRUE(purchase);
+        EXPECT_EQ(purchase->details.buyers, QStringLiteral("Ann and Dan Smith"));
+        EXPECT_EQ(purchase->quote.grossCents, 71000);
+        purchase->details.note = QStringLiteral("policy ordered");
+        EXPECT_EQ(book->Save(purchase->details, purchase->closing, purchase->quote, 2).revision, 3);
+    }
+    const auto history = OpenForWriting(Location())->History(QStringLiteral("2026-00001"));
+    ASSERT_EQ(history->size(), 3);
+    EXPECT_EQ(history->at(2).changes, QStringLiteral("note"));
+}
+
 } // namespace
 } // namespace BookTest
