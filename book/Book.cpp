@@ -338,6 +338,10 @@ bool Book::OpenConnection(Access access, int busyTimeoutMs, bool& missing)
             return fail(QStringLiteral("%1 is not a Tarnwell book; Tarnwell will not write into "
                                        "it")
                             .arg(m_location.Describe()));
+    }
+    // Checked before anything is written into it; a reader that meets a
+    // damaged page is told so by SQLite itself.
+    if (m_dialect.IsSQLite() && !missing && access != Access::Read) {
         auto check = Run(QStringLiteral("PRAGMA quick_check"));
         const QString verdict = check && check->next() ? check->value(0).toString() : m_error;
         if (verdict != QLatin1String("ok"))
@@ -818,7 +822,14 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
     QVariantList values;
     const QString find = filter.find.trimmed().toLower();
     if (!find.isEmpty()) {
-        conditions << m_dialect.SearchCondition(find);
+        int matches = -1;
+        if (const QString count = m_dialect.SearchCountQuery(find); !count.isEmpty()) {
+            auto counted = Run(count, {m_dialect.SearchValue(find)});
+            if (!counted || !counted->next())
+                return std::nullopt;
+            matches = counted->value(0).toInt();
+        }
+        conditions << m_dialect.SearchCondition(find, matches);
         values << m_dialect.SearchValue(find);
     }
     if (!filter.month.isEmpty()) {

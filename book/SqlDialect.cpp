@@ -66,7 +66,9 @@ QList<SqlDialect::Statement> SqlDialect::SearchSchema() const
 {
     if (IsSQLite())
         return {{QStringLiteral("CREATE VIRTUAL TABLE file_search USING fts5 "
-                                "(search, tokenize = 'trigram')")}};
+                                "(search, tokenize = 'trigram')")},
+                // The list in order with its search text, read without its rows.
+                {QStringLiteral("CREATE INDEX files_search ON files (changed_at, id, search)")}};
     // pg_trgm is a trusted extension: the database's owner may create it.
     return {{QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"), true},
             {QStringLiteral("CREATE INDEX files_search ON files USING gin (search gin_trgm_ops)"),
@@ -88,11 +90,28 @@ bool SqlDialect::Indexed(const QString& text) const
     return IsSQLite() && text.size() >= kTrigram;
 }
 
-QString SqlDialect::SearchCondition(const QString& text) const
+QString SqlDialect::SearchCountQuery(const QString& text) const
+{
+    if (!Indexed(text))
+        return {};
+    return QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM file_search WHERE file_search "
+                          "MATCH ? LIMIT %1)")
+        .arg(kFewMatches);
+}
+
+QString SqlDialect::SearchCondition(const QString& text, int matches) const
 {
     if (Indexed(text))
-        return QStringLiteral("id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)");
-    return QStringLiteral("search LIKE ? ESCAPE '\\'");
+        // "+id" keeps SQLite off the row id's index: it walks the list in order.
+        return matches < kFewMatches
+                   ? QStringLiteral(
+                       "id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)")
+                   : QStringLiteral(
+                       "+id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)");
+    // Too short for the trigram index: SQLite reads the search text off an
+    // index of its own, PostgreSQL's trigram index answers a LIKE.
+    return IsSQLite() ? QStringLiteral("instr(search, ?) > 0")
+                      : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
 QString SqlDialect::SearchValue(const QString& text) const
@@ -103,7 +122,7 @@ QString SqlDialect::SearchValue(const QString& text) const
         phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
         return QLatin1Char('"') + phrase + QLatin1Char('"');
     }
-    return LikePattern(text);
+    return IsSQLite() ? text : LikePattern(text);
 }
 
 } // namespace Book

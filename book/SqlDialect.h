@@ -52,8 +52,13 @@ public:
     QString InsertSearchRow() const; // binds the file's id and its text
 
     // The condition a search adds to the file list and the value it binds,
-    // for a text already in lower case.
-    QString SearchCondition(const QString& text) const;
+    // for a text already in lower case. SQLite first counts, up to
+    // kFewMatches, the files its index finds (SearchCountQuery; none when
+    // the text is too short for the index): a few are fetched and sorted, many
+    // are met walking the list newest first, which stops at the first screen.
+    static constexpr int kFewMatches = 2000;
+    QString SearchCountQuery(const QString& text) const;
+    QString SearchCondition(const QString& text, int matches) const;
     QString SearchValue(const QString& text) const;
 
 private:
