@@ -101,17 +101,22 @@ QString SqlDialect::SearchCountQuery(const QString& text) const
 
 QString SqlDialect::SearchCondition(const QString& text, int matches) const
 {
+    // SQLite: many matches are met walking the list newest first, which stops
+    // at the first screen ("+id" keeps it off the row id's index, which would
+    // fetch every match first); a few are fetched and sorted.
     if (Indexed(text))
-        // "+id" keeps SQLite off the row id's index: it walks the list in order.
-        return matches < kFewMatches
-                   ? QStringLiteral(
-                       "id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)")
-                   : QStringLiteral(
-                       "+id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)");
-    // Too short for the trigram index: SQLite reads the search text off an
-    // index of its own, PostgreSQL's trigram index answers a LIKE.
-    return IsSQLite() ? QStringLiteral("instr(search, ?) > 0")
-                      : QStringLiteral("search LIKE ? ESCAPE '\\'");
+        return matches >= kFewMatches
+                   ? QStringLiteral("+id IN (SELECT rowid FROM file_search WHERE file_search "
+                                    "MATCH ?)")
+                   : QStringLiteral("id IN (SELECT rowid FROM file_search WHERE file_search "
+                                    "MATCH ?)");
+    // Too short for a trigram index: SQLite reads the search text off an index
+    // of the list with it, PostgreSQL walks the list newest first ("|| ''"
+    // keeps it off the trigram index, which a short text would read whole).
+    if (IsSQLite())
+        return QStringLiteral("instr(search, ?) > 0");
+    return text.size() < kTrigram ? QStringLiteral("search || '' LIKE ? ESCAPE '\\'")
+                                  : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
 QString SqlDialect::SearchValue(const QString& text) const
