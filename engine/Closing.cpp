@@ -250,6 +250,107 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
     return std::nullopt;
 }
 
+std::string_view PolicyName(Policy policy)
+{
+    return policy == Policy::Owners ? "owner's" : "loan";
+}
+
+// The disclosure's rows: each line of the quote where the forms put it.
+std::vector<TridRow> ItemisedRows(const ClosingQuote& quote, const TridDisclosure& trid)
+{
+    const bool anyPolicy = trid.hasLoanPolicy || trid.hasOwnersPolicy;
+    std::vector<TridRow> loanCosts, otherCosts, letter;
+    for (std::size_t i = 0; i < quote.lines.size(); ++i) {
+        const QuotedLine& line = quote.lines[i];
+        TridRow row{TridSection::ExistingPolicy,
+                    {},
+                    i,
+                    std::nullopt,
+                    true,
+                    line.grossCents,
+                    line.grossCents,
+                    {}};
+        switch (line.role) {
+        case LineRole::LoanPolicy:
+            row.name = kLendersTitleInsurance;
+            row.policy = Policy::Loan;
+            row.disclosedCents = trid.lendersDisclosedCents;
+            break;
+        case LineRole::OwnersPolicy:
+            row.name = kOwnersTitleInsurance;
+            row.policy = Policy::Owners;
+            row.disclosedCents = trid.ownersDisclosedCents;
+            if (row.disclosedCents < 0)
+                row.note = "below zero: the owner's premium charged, "
+                           + FormatCents(trid.ownersChargedCents)
+                           + ", plus the simultaneous loan premium, "
+                           + FormatCents(trid.lendersChargedCents)
+                           + ", is less than the lender's premium disclosed, "
+                           + FormatCents(trid.lendersDisclosedCents);
+            break;
+        case LineRole::Endorsement: {
+            const EndorsementLine& endorsement = *EndorsementAt(line.entry);
+            row.name = "Title – ALTA " + std::string(endorsement.form) + ' '
+                       + std::string(endorsement.title);
+            if (!anyPolicy)
+                break;
+            const auto present = [&](std::optional<Policy> policy) {
+                return policy
+                       && (*policy == Policy::Owners ? trid.hasOwnersPolicy : trid.hasLoanPolicy);
+            };
+            const std::optional<Policy> form = PolicyOfForm(endorsement);
+            if (present(line.policy)) {
+                row.policy = line.policy;
+            } else if (present(form)) {
+                row.policy = form;
+            } else {
+                row.policy = trid.hasLoanPolicy ? Policy::Loan : Policy::Owners;
+                row.policyNamed = !(trid.hasLoanPolicy && trid.hasOwnersPolicy);
+                if (!row.policyNamed)
+                    row.note = "no policy was named: shown under the lender's title insurance";
+                else if (form)
+                    row.note = "the form is written for the " + std::string(PolicyName(*form))
+                               + " policy, which this closing has not";
+            }
+            break;
+        }
+        case LineRole::ClosingProtectionLetter:
+            row.name = "Title – Closing Protection Letter";
+            break;
+        }
+        if (line.role == LineRole::ClosingProtectionLetter) {
+            if (trid.hasLoanPolicy) {
+                row.section = TridSection::LoanCosts;
+                loanCosts.push_back(std::move(row));
+            } else if (anyPolicy) {
+                row.section = TridSection::OtherCosts;
+                letter.push_back(std::move(row));
+            } else {
+                otherCosts.push_back(std::move(row));
+            }
+        } else if (!row.policy) {
+            otherCosts.push_back(std::move(row)); // an existing policy's
+        } else if (*row.policy == Policy::Loan) {
+            row.section = TridSection::LoanCosts;
+            // The lender's policy first, then what is on it.
+            auto at = line.role == LineRole::LoanPolicy ? loanCosts.begin() : loanCosts.end();
+            loanCosts.insert(at, std::move(row));
+        } else {
+            row.section = TridSection::OtherCosts;
+            auto at = line.role == LineRole::OwnersPolicy ? otherCosts.begin() : otherCosts.end();
+            otherCosts.insert(at, std::move(row));
+        }
+    }
+    // The letter on the lender's policy stays after its endorsements.
+    std::stable_partition(loanCosts.begin(), loanCosts.end(),
+                          [](const TridRow& row) { return row.policy.has_value(); });
+    std::vector<TridRow> rows = std::move(loanCosts);
+    for (auto* part : {&otherCosts, &letter})
+        rows.insert(rows.end(), std::make_move_iterator(part->begin()),
+                    std::make_move_iterator(part->end()));
+    return rows;
+}
+
 ClosingRefusal CannotBePriced()
 {
     return {"the amounts are beyond what the rates can price", {}};
@@ -344,6 +445,17 @@ const EndorsementLine* EndorsementAt(std::size_t entry)
 bool IsPricedOnAPolicy(const EndorsementLine& line)
 {
     return ClassOf(line.code) == EntryClass::EndorsedCharge;
+}
+
+std::optional<Policy> PolicyOfForm(const EndorsementLine& line)
+{
+    for (const std::string_view form : {"7.1-06", "13.1-06"})
+        if (line.form == form)
+            return Policy::Loan;
+    for (const std::string_view form : {"7.2-06", "9.1-06", "9.2-06", "9.4-06", "9.5-06", "13-06"})
+        if (line.form == form)
+            return Policy::Owners;
+    return std::nullopt;
 }
 
 // ---- The closing ---------------------------------------------------------------
@@ -446,6 +558,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     }
     trid.chargedCents = trid.ownersChargedCents + trid.lendersChargedCents + trid.otherCents;
     trid.disclosedCents = trid.ownersDisclosedCents + trid.lendersDisclosedCents + trid.otherCents;
+    trid.rows = ItemisedRows(quote, trid);
     return {std::move(quote), {}};
 }
 
