@@ -137,6 +137,39 @@ void WriteLine(Table& table, const QuotedLine& line, const std::vector<std::stri
         table.Text(Indented("· " + step, 4));
 }
 
+std::string_view SectionName(TridSection section)
+{
+    switch (section) {
+    case TridSection::LoanCosts:
+        return "Loan Costs";
+    case TridSection::OtherCosts:
+        return "Other Costs";
+    case TridSection::ExistingPolicy:
+        break;
+    }
+    return kEndorsementsToAnExistingPolicy;
+}
+
+std::string_view SectionWord(TridSection section)
+{
+    switch (section) {
+    case TridSection::LoanCosts:
+        return "loan_costs";
+    case TridSection::OtherCosts:
+        return "other_costs";
+    case TridSection::ExistingPolicy:
+        break;
+    }
+    return "existing_policy";
+}
+
+// The disclosure's row of a line of the quote.
+const TridRow& TridRowOf(const TridDisclosure& trid, std::size_t line)
+{
+    return *std::find_if(trid.rows.begin(), trid.rows.end(),
+                         [line](const TridRow& row) { return row.line == line; });
+}
+
 // ---- JSON ---------------------------------------------------------------------
 
 using Json = nlohmann::ordered_json;
@@ -221,19 +254,20 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
     table.Gap();
     table.Row("TRID (Loan Estimate and Closing Disclosure)", "Disclosed", "Charged");
     table.Rule();
-    if (trid.hasLoanPolicy) {
-        table.Row(Indented(kLendersTitleInsurance), Money(trid.lendersDisclosedCents),
-                  Money(trid.lendersChargedCents));
-        explainRows(steps.lenders);
+    std::optional<TridSection> section;
+    for (const TridRow& row : trid.rows) {
+        if (row.section != section)
+            table.Text(Indented(SectionName(row.section)));
+        section = row.section;
+        table.Row(Indented(row.name, 2), Money(row.disclosedCents), Money(row.chargedCents));
+        if (!row.note.empty())
+            table.Text(Indented(row.note, 4));
+        const LineRole role = quote.lines[row.line].role;
+        if (role == LineRole::LoanPolicy)
+            explainRows(steps.lenders);
+        else if (role == LineRole::OwnersPolicy)
+            explainRows(steps.owners);
     }
-    if (trid.hasOwnersPolicy) {
-        table.Row(Indented(kOwnersTitleInsurance), Money(trid.ownersDisclosedCents),
-                  Money(trid.ownersChargedCents));
-        explainRows(steps.owners);
-    }
-    if (quote.lines.size() > (trid.hasLoanPolicy ? 1u : 0u) + (trid.hasOwnersPolicy ? 1u : 0u))
-        table.Row(Indented("Endorsements and closing protection letter"), Money(trid.otherCents),
-                  Money(trid.otherCents));
     table.Rule();
     table.Row(Indented("Total"), Money(trid.disclosedCents), Money(trid.chargedCents));
 }
@@ -272,6 +306,16 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
         steps = ExplainDisclosure(quote);
     const auto lenders = steps ? std::optional(steps->lenders) : std::nullopt;
     const auto owners = steps ? std::optional(steps->owners) : std::nullopt;
+    Json items = Json::array();
+    for (const TridRow& row : trid.rows)
+        items.push_back({{"section", SectionWord(row.section)},
+                         {"name", row.name},
+                         {"line", quote.lines[row.line].entry + 1},
+                         {"policy", PolicyJson(row.policy)},
+                         {"policy_named", row.policyNamed},
+                         {"disclosed", MoneyJson(row.disclosedCents)},
+                         {"charged", MoneyJson(row.chargedCents)},
+                         {"note", row.note.empty() ? Json(nullptr) : Json(row.note)}});
     const Json disclosure{
         {"lenders", trid.hasLoanPolicy
                         ? DisclosedJson(kLendersTitleInsurance, trid.lendersDisclosedCents,
@@ -283,6 +327,7 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
                        : Json(nullptr)},
         {"other", DisclosedJson("", trid.otherCents, trid.otherCents)},
         {"total", DisclosedJson("", trid.disclosedCents, trid.chargedCents)},
+        {"items", items},
     };
     const Json document{
         {"split", {{"text", FormatStandard(quote.splitPercent)}, {"percent", quote.splitPercent}}},
@@ -305,9 +350,11 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
 void WriteCsv(std::ostream& out, const ClosingQuote& quote)
 {
     out << CsvRow({"line", "code", "text", "role", "policy", "priced_on_1", "amount_1",
-                   "priced_on_2", "amount_2", "gross", "remit", "trid_item", "trid_disclosed"});
+                   "priced_on_2", "amount_2", "gross", "remit", "trid_item", "trid_disclosed",
+                   "trid_section", "trid_policy", "trid_note"});
     const TridDisclosure& trid = quote.trid;
-    for (const QuotedLine& line : quote.lines) {
+    for (std::size_t i = 0; i < quote.lines.size(); ++i) {
+        const QuotedLine& line = quote.lines[i];
         std::vector<std::string> row{std::to_string(line.entry + 1), std::string(line.code),
                                      std::string(line.text), std::string(RoleWord(line.role)),
                                      line.policy ? std::string(PolicyWord(*line.policy)) : ""};
@@ -318,20 +365,16 @@ void WriteCsv(std::ostream& out, const ClosingQuote& quote)
         }
         row.push_back(Plain(line.grossCents));
         row.push_back(Plain(line.remitCents));
-        if (line.role == LineRole::OwnersPolicy) {
-            row.push_back(std::string(kOwnersTitleInsurance));
-            row.push_back(Plain(trid.ownersDisclosedCents));
-        } else if (line.role == LineRole::LoanPolicy) {
-            row.push_back(std::string(kLendersTitleInsurance));
-            row.push_back(Plain(trid.lendersDisclosedCents));
-        } else {
-            row.push_back("");
-            row.push_back(Plain(line.grossCents));
-        }
+        const TridRow& item = TridRowOf(trid, i);
+        row.push_back(item.name);
+        row.push_back(Plain(item.disclosedCents));
+        row.push_back(std::string(SectionWord(item.section)));
+        row.push_back(item.policy ? std::string(PolicyWord(*item.policy)) : "");
+        row.push_back(item.note);
         out << CsvRow(row);
     }
     out << CsvRow({"", "", "Total", "total", "", "", "", "", "", Plain(quote.grossCents),
-                   Plain(quote.remitCents), "", Plain(trid.disclosedCents)});
+                   Plain(quote.remitCents), "", Plain(trid.disclosedCents), "", "", ""});
 }
 
 } // namespace Quote
