@@ -447,6 +447,19 @@ bool IsPricedOnAPolicy(const EndorsementLine& line)
     return ClassOf(line.code) == EntryClass::EndorsedCharge;
 }
 
+std::string_view TridSectionName(TridSection section)
+{
+    switch (section) {
+    case TridSection::LoanCosts:
+        return "Loan Costs";
+    case TridSection::OtherCosts:
+        return "Other Costs";
+    case TridSection::ExistingPolicy:
+        break;
+    }
+    return kEndorsementsToAnExistingPolicy;
+}
+
 std::optional<Policy> PolicyOfForm(const EndorsementLine& line)
 {
     for (const std::string_view form : {"7.1-06", "13.1-06"})

@@ -151,6 +151,9 @@ enum class TridSection { LoanCosts, OtherCosts, ExistingPolicy };
 inline constexpr std::string_view kEndorsementsToAnExistingPolicy
     = "Endorsements to an existing policy";
 
+// "Loan Costs", "Other Costs" or "Endorsements to an existing policy".
+std::string_view TridSectionName(TridSection section);
+
 // One "Title –" line of the disclosure: a policy, an endorsement under the
 // policy it is on, or the letter.
 struct TridRow {

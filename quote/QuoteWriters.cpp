@@ -137,19 +137,6 @@ void WriteLine(Table& table, const QuotedLine& line, const std::vector<std::stri
         table.Text(Indented("· " + step, 4));
 }
 
-std::string_view SectionName(TridSection section)
-{
-    switch (section) {
-    case TridSection::LoanCosts:
-        return "Loan Costs";
-    case TridSection::OtherCosts:
-        return "Other Costs";
-    case TridSection::ExistingPolicy:
-        break;
-    }
-    return kEndorsementsToAnExistingPolicy;
-}
-
 std::string_view SectionWord(TridSection section)
 {
     switch (section) {
@@ -257,7 +244,7 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
     std::optional<TridSection> section;
     for (const TridRow& row : trid.rows) {
         if (row.section != section)
-            table.Text(Indented(SectionName(row.section)));
+            table.Text(Indented(TridSectionName(row.section)));
         section = row.section;
         table.Row(Indented(row.name, 2), Money(row.disclosedCents), Money(row.chargedCents));
         if (!row.note.empty())
