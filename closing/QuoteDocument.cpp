@@ -263,7 +263,8 @@ QList<PageSlice> CutIntoPages(QTextDocument& document, const QList<PrintedQuote:
     QList<PageSlice> pages;
     PageSlice page{0, 0};
     while (true) {
-        const qreal room = pageHeight - (page.headerBottom - page.headerTop);
+        const qreal room = std::max(pageHeight - (page.headerBottom - page.headerTop),
+                                    pageHeight / 2);
         if (end - page.top <= room) {
             page.bottom = end;
             pages.append(page);
