@@ -67,9 +67,12 @@ OutgoingRows RowsOf(const ClosingQuote& quote)
         if (row.section != section)
             rows.trid.append({FromView(StateCalcs::TridSectionName(row.section))});
         section = row.section;
+        // A line placed for want of a named policy says so in a word, as on screen.
         rows.trid.append(
-            {QString::fromStdString(row.name), Cents(row.disclosedCents), Cents(row.chargedCents)});
-        if (!row.note.empty())
+            {QString::fromStdString(row.name)
+                 + (row.policyNamed ? QString() : QStringLiteral(" (no policy named)")),
+             Cents(row.disclosedCents), Cents(row.chargedCents)});
+        if (!row.note.empty() && row.policyNamed)
             rows.trid.append({QStringLiteral("    ") + QString::fromStdString(row.note)});
     }
     rows.tridTotal = {QStringLiteral("Total"), Cents(trid.disclosedCents),
