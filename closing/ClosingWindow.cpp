@@ -4,6 +4,7 @@
 #include "closing/FieldNote.h"
 #include "closing/QuoteDocument.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -24,13 +25,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QTableWidget>
-#include <QVBoxLayout>
-
-#include <QAction>
-#include <QShowEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtMath>
 
 #include <algorithm>
