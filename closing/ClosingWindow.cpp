@@ -601,6 +601,7 @@ void ClosingWindow::ShowQuote(const StateCalcs::ClosingQuote& quote)
                         Cell(charged, tr("%1, charged, %2").arg(spoken, charged)));
         if (!note.isEmpty() && item.policyNamed) {
             auto* noteCell = Emphasised(new QTableWidgetItem(note), false, true);
+            noteCell->setToolTip(note);
             noteCell->setForeground(palette().brush(QPalette::PlaceholderText));
             spanned(noteCell);
         }

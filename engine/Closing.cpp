@@ -281,11 +281,10 @@ std::vector<TridRow> ItemisedRows(const ClosingQuote& quote, const TridDisclosur
             row.policy = Policy::Owners;
             row.disclosedCents = trid.ownersDisclosedCents;
             if (row.disclosedCents < 0)
-                row.note = "below zero: the owner's premium charged, "
-                           + FormatCents(trid.ownersChargedCents)
-                           + ", plus the simultaneous loan premium, "
+                row.note = "below zero: the owner's " + FormatCents(trid.ownersChargedCents)
+                           + " plus the simultaneous loan's "
                            + FormatCents(trid.lendersChargedCents)
-                           + ", is less than the lender's premium disclosed, "
+                           + " is less than the lender's disclosed "
                            + FormatCents(trid.lendersDisclosedCents);
             break;
         case LineRole::Endorsement: {

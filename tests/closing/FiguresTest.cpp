@@ -307,8 +307,8 @@ TEST(ClosingFigures, TheDisclosureShowsEveryLineUnderItsPolicy)
          {"15", "100,000", "100,000", "100,000", "", false, {}, false},
          {"Loan Costs", "Title – Lender's Title Insurance | 250.00 | 35.00", "Other Costs",
           "Title – Owner's Title Insurance (optional) | -5.00 | 210.00",
-          "below zero: the owner's premium charged, 210.00, plus the simultaneous loan "
-          "premium, 35.00, is less than the lender's premium disclosed, 250.00",
+          "below zero: the owner's 210.00 plus the simultaneous loan's 35.00 is less than the "
+          "lender's disclosed 250.00",
           "Total | 245.00 | 245.00"}},
     };
     for (const TridCase& row : cases) {

@@ -150,9 +150,7 @@ TEST(Closing, TheDisclosureItemisesEveryLineUnderItsPolicy)
         // 5.00 short of the stand-alone 250.00.
         {"NegativeOwners", {15, 100'000, 100'000, 100'000, {}, C::Standard, {}, false},
          {"L Title – Lender's Title Insurance 250.00",
-          "O Title – Owner's Title Insurance (optional) -5.00 [below zero: the owner's premium "
-          "charged, 210.00, plus the simultaneous loan premium, 35.00, is less than the "
-          "lender's premium disclosed, 250.00]"}},
+          "O Title – Owner's Title Insurance (optional) -5.00 [below zero: the owner's 210.00 plus the simultaneous loan's 35.00 is less than the lender's disclosed 250.00]"}},
     };
     // clang-format on
     for (const TridRowsCase& row : cases) {
