@@ -340,11 +340,23 @@ TEST(ClosingFigures, APastedAmountIsTakenWithoutItsBlanksAndDollar)
         EXPECT_TRUE(driver.Marked().isEmpty());
         EXPECT_EQ(driver.Text("totalGross"), QStringLiteral("650.00"));
     }
-    // One "$" only, and no blank inside the amount.
-    for (const QString& text : {QStringLiteral("$$250,000"), QStringLiteral("250 000")}) {
+    // One "$" only, and no blank inside the amount. An invisible character is
+    // named, never shown as it is (it would make "250,000" look right).
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral("$$250,000"), {}},
+        {QStringLiteral("250 000"), {}},
+        {QStringLiteral("250,000\u200b\n"),
+         QStringLiteral("\"250,000<U+200B>\" holds an invisible character, U+200B")},
+        {QStringLiteral("\ufeff250,000"),
+         QStringLiteral("\"<U+FEFF>250,000\" holds an invisible character, U+FEFF")},
+    };
+    for (const auto& [text, note] : refused) {
         driver.Paste("price", text);
         driver.Key(Qt::Key_Tab);
         EXPECT_EQ(driver.Marked(), QStringList{QStringLiteral("price")});
+        if (!note.isEmpty()) {
+            EXPECT_EQ(driver.Find<FieldNote>("priceNote")->Text(), note);
+        }
     }
 }
 
