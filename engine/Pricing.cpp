@@ -4,6 +4,7 @@
 #include "engine/NumberText.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace StateCalcs {
 namespace {
@@ -75,10 +76,14 @@ void PriceTwoAmounts(const RateCodeRule& rule, const LineAmounts& amounts, LineP
 std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& amounts,
                                      std::optional<double> splitPercent)
 {
+    // Built where the caller receives it.
+    std::optional<LinePricing> priced(std::in_place);
+    LinePricing& line = *priced;
     const RateCodeRule* rule = RuleOf(code);
-    if (!rule)
-        return std::nullopt;
-    LinePricing line;
+    if (!rule) {
+        priced.reset();
+        return priced;
+    }
     LineWorking& working = line.working;
     switch (rule->entryClass) {
     case EntryClass::Schedule:
@@ -96,10 +101,13 @@ std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& a
         line.noCharge = true;
         break;
     case EntryClass::None:
-        return std::nullopt;
+        priced.reset();
+        return priced;
     }
-    if (!std::isfinite(line.total))
-        return std::nullopt;
+    if (!std::isfinite(line.total)) {
+        priced.reset();
+        return priced;
+    }
 
     switch (rule->entryClass) {
     case EntryClass::EndorsedCharge:
@@ -114,12 +122,13 @@ std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& a
         break;
     default:
         // A fixed charge is taken as shown; a computed charge unrounded.
-        working.remitBase = IsFixedEntry(code) ? ToTheCent(line.total) : line.total;
+        working.remitBase = rule->entryClass == EntryClass::SplitFixedCharge ? ToTheCent(line.total)
+                                                                             : line.total;
         if (splitPercent)
             line.remit = Remittance(*splitPercent, working.remitBase);
         break;
     }
-    return line;
+    return priced;
 }
 
 std::string ChargeText(const LinePricing& line)
@@ -134,10 +143,16 @@ double Remittance(double splitPercent, double totalCharge)
 
 double ToTheCent(double amount)
 {
+    // A whole number of dollars is already to the cent: most amounts typed.
+    if (amount >= 0 && amount < 1e13) {
+        const auto dollars = static_cast<double>(static_cast<std::int64_t>(amount));
+        if (dollars == amount)
+            return dollars; // -0 comes back 0, as its text reads
+    }
     // Whole cents over a hundred are the same double as the text read back.
     // (The text of a negative figure does not read back: it stays as it is.)
-    if (const auto cents = StandardCents(amount); cents && amount >= 0)
-        return static_cast<double>(*cents) / 100;
+    if (const std::int64_t cents = StandardCentsOrNone(amount); cents != kNoCents && amount >= 0)
+        return static_cast<double>(cents) / 100;
     return ParseNumber(FormatStandard(amount)).value_or(amount);
 }
 
