@@ -138,6 +138,22 @@ constexpr auto kCodeKeys = [] {
     return keys;
 }();
 
+// Where each code's rule is, by its key's remainder of 42: the smallest
+// modulus that leaves no two codes of the catalogue in the same slot.
+constexpr std::uint64_t kSlots = 42;
+
+constexpr auto kSlotRules = [] {
+    std::array<std::uint8_t, kSlots> rules{};
+    rules.fill(0xFF);
+    for (std::size_t i = 0; i < kCodeKeys.size(); ++i) {
+        auto& slot = rules[kCodeKeys[i] % kSlots];
+        if (slot != 0xFF)
+            throw "two codes share a slot"; // not a constant: the build stops
+        slot = static_cast<std::uint8_t>(i);
+    }
+    return rules;
+}();
+
 } // namespace
 
 const RateCodeRule* RuleOf(std::string_view code)
@@ -145,10 +161,8 @@ const RateCodeRule* RuleOf(std::string_view code)
     if (code.size() > kLongestCode)
         return nullptr;
     const std::uint64_t key = CodeKey(code);
-    for (std::size_t i = 0; i < kCodeKeys.size(); ++i)
-        if (kCodeKeys[i] == key)
-            return &RateCodes[i];
-    return nullptr;
+    const std::size_t rule = kSlotRules[key % kSlots];
+    return rule < kCodeKeys.size() && kCodeKeys[rule] == key ? &RateCodes[rule] : nullptr;
 }
 
 EntryClass ClassOf(std::string_view code)

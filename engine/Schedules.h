@@ -86,9 +86,12 @@ inline PremiumWorking WorkOutPremium(PremiumSchedule schedule, double liability)
     const Tiers::Schedule& tiers = schedule == PremiumSchedule::Owners ? Tiers::kOwners
                                                                        : Tiers::kLoan;
     // The first tier whose test holds; a liability that passes none is in the last.
-    std::size_t i = 0;
-    while (i + 1 < tiers.size() && !(x < tiers[i].testBelow))
-        ++i;
+    static_assert(std::tuple_size_v<Tiers::Schedule> == 5);
+    const std::size_t i = x < tiers[0].testBelow   ? 0
+                          : x < tiers[1].testBelow ? 1
+                          : x < tiers[2].testBelow ? 2
+                          : x < tiers[3].testBelow ? 3
+                                                   : 4;
     const Tiers::Tier& tier = tiers[i];
     return {liability,
             x,
