@@ -1120,7 +1120,19 @@ void CompareValues(Random& random, long long count, Tally& cents, Tally& texts, 
                     [&] { return Exactly(value); });
         shown.Count(CentsAsShown(value) == Former::CentsAsShown(value),
                     [&] { return Exactly(value); });
-        const std::int64_t whole = Between(random, -99'999'999'999'999, 99'999'999'999'999);
+        constexpr std::array<std::int64_t, 10> kEdgeCents{0,
+                                                          1,
+                                                          -1,
+                                                          99,
+                                                          -100,
+                                                          100'000,
+                                                          99'999'999'999'999,
+                                                          -99'999'999'999'999,
+                                                          std::numeric_limits<std::int64_t>::max(),
+                                                          std::numeric_limits<std::int64_t>::min()};
+        const std::int64_t whole = i < static_cast<long long>(kEdgeCents.size())
+                                       ? kEdgeCents[static_cast<std::size_t>(i)]
+                                       : Between(random, -99'999'999'999'999, 99'999'999'999'999);
         const bool group = Between(random, 0, 1);
         grouped.Count(FormatCents(whole, group) == Former::FormatCents(whole, group),
                       [&] { return std::to_string(whole); });

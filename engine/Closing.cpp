@@ -110,6 +110,25 @@ std::string_view PolicyWord(Policy policy)
     return policy == Policy::Owners ? "owner" : "loan";
 }
 
+// A figure as the agent sees it: its whole cents, and its "Standard" text
+// written from them, or from the exact value where they do not fit.
+struct Shown {
+    Shown(std::int64_t c, std::string t) : cents(c), text(std::move(t)) {}
+    explicit Shown(double amount)
+    {
+        cents = StandardCentsOrNone(amount);
+        if (cents != kNoCents) {
+            text = FormatCents(cents);
+        } else {
+            text = FormatStandard(amount);
+            cents = CentsOfText(text);
+        }
+    }
+
+    std::int64_t cents;
+    std::string text;
+};
+
 // Builds a quoted line: the pricing of its catalogue line on the amounts
 // as shown, with the figures as shown.
 class LineMaker {
@@ -132,11 +151,9 @@ public:
         // The second amount shows capped at the first, as the window shows it.
         if (pricedOn.size() > 1)
             pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
-        // Each figure is written once; its cents are read off the text shown.
-        std::string grossText = ChargeText(*pricing);
-        std::string remitText = FormatStandard(*pricing->remit);
-        const std::int64_t grossCents = pricing->noCharge ? 0 : CentsOfText(grossText);
-        const std::int64_t remitCents = CentsOfText(remitText);
+        // Each figure's cents are those its text shows.
+        Shown gross = pricing->noCharge ? Shown{0, ChargeText(*pricing)} : Shown(pricing->total);
+        Shown remit(*pricing->remit);
         return QuotedLine{role,
                           entry,
                           text,
@@ -144,10 +161,10 @@ public:
                           policy,
                           std::move(pricedOn),
                           *pricing,
-                          grossCents,
-                          remitCents,
-                          std::move(grossText),
-                          std::move(remitText)};
+                          gross.cents,
+                          remit.cents,
+                          std::move(gross.text),
+                          std::move(remit.text)};
     }
 
 private:
@@ -393,10 +410,14 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
         if (!loan)
             return {std::nullopt, CannotBePriced()};
     }
+    // The policies' charges as shown, which the zoning endorsements are priced on.
+    const double ownersCharge = owners ? static_cast<double>(owners->grossCents) / 100 : 0;
+    const double loanCharge = loan ? static_cast<double>(loan->grossCents) / 100 : 0;
+    quote.lines.reserve(2 + request.endorsements.size() + 1);
     if (owners)
-        quote.lines.push_back(*owners);
+        quote.lines.push_back(std::move(*owners));
     if (loan)
-        quote.lines.push_back(*loan);
+        quote.lines.push_back(std::move(*loan));
 
     for (const EndorsementRequest& wanted : request.endorsements) {
         const EndorsementLine& line = *EndorsementAt(wanted.entry);
@@ -406,9 +427,8 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
             // On the only policy, or the one named; at its charge as shown.
             if (!policy)
                 policy = owners ? Policy::Owners : Policy::Loan;
-            const QuotedLine& endorsed = *policy == Policy::Owners ? *owners : *loan;
-            const double charge = *ParseNumber(FormatCents(endorsed.grossCents, false));
-            pricedOn.push_back({kChargeForEndorsedPolicy, charge});
+            pricedOn.push_back(
+                {kChargeForEndorsedPolicy, *policy == Policy::Owners ? ownersCharge : loanCharge});
         }
         auto quoted = make.Make(LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy);
         if (!quoted)

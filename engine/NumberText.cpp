@@ -246,23 +246,28 @@ bool IsPlainNumber(std::string_view text)
 std::string FormatCents(std::int64_t cents, bool grouped)
 {
     const bool negative = cents < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
-                                             : static_cast<std::uint64_t>(cents);
-    std::array<char, 24> whole;
-    const auto end = std::to_chars(whole.data(), whole.data() + whole.size(), magnitude / 100).ptr;
-    const auto length = static_cast<std::size_t>(end - whole.data());
-    std::string text = negative ? "-" : "";
-    text.reserve(length + length / 3 + 4);
-    for (std::size_t i = 0; i < length; ++i) {
-        if (grouped && i > 0 && (length - i) % 3 == 0)
-            text += ',';
-        text += whole[i];
-    }
-    const auto fraction = static_cast<char>(magnitude % 100);
-    text += '.';
-    text += static_cast<char>('0' + fraction / 10);
-    text += static_cast<char>('0' + fraction % 10);
-    return text;
+    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
+                                       : static_cast<std::uint64_t>(cents);
+    // Written from the right into a buffer, then copied once: the cents, the
+    // point, the whole digits with "," between groups of three.
+    std::array<char, 32> buffer;
+    char* const end = buffer.data() + buffer.size();
+    char* at = end;
+    *--at = static_cast<char>('0' + magnitude % 10);
+    *--at = static_cast<char>('0' + magnitude / 10 % 10);
+    *--at = '.';
+    magnitude /= 100;
+    int digits = 0;
+    do {
+        if (grouped && digits > 0 && digits % 3 == 0)
+            *--at = ',';
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        ++digits;
+    } while (magnitude > 0);
+    if (negative)
+        *--at = '-';
+    return std::string(at, end);
 }
 
 } // namespace StateCalcs
