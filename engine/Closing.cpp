@@ -135,8 +135,9 @@ class LineMaker {
 public:
     explicit LineMaker(double splitPercent) : m_split(splitPercent) {}
 
-    std::optional<QuotedLine> Make(LineRole role, std::size_t entry, std::vector<PricedOn> pricedOn,
-                                   std::optional<Policy> policy = std::nullopt) const
+    // Adds the line to `lines`; false when the catalogue line cannot price it.
+    bool Make(std::vector<QuotedLine>& lines, LineRole role, std::size_t entry,
+              std::vector<PricedOn> pricedOn, std::optional<Policy> policy = std::nullopt) const
     {
         const std::string_view text = RateEntries[entry];
         const std::string code = RateCodeOf(text);
@@ -147,24 +148,17 @@ public:
             amounts.second = pricedOn[1].amount;
         auto pricing = PriceLine(code, amounts, m_split);
         if (!pricing || !pricing->remit)
-            return std::nullopt;
+            return false;
         // The second amount shows capped at the first, as the window shows it.
         if (pricedOn.size() > 1)
             pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
         // Each figure's cents are those its text shows.
         Shown gross = pricing->noCharge ? Shown{0, ChargeText(*pricing)} : Shown(pricing->total);
         Shown remit(*pricing->remit);
-        return QuotedLine{role,
-                          entry,
-                          text,
-                          text.substr(0, code.size()),
-                          policy,
-                          std::move(pricedOn),
-                          *pricing,
-                          gross.cents,
-                          remit.cents,
-                          std::move(gross.text),
-                          std::move(remit.text)};
+        lines.emplace_back(role, entry, text, text.substr(0, code.size()), policy,
+                           std::move(pricedOn), *pricing, gross.cents, remit.cents,
+                           std::move(gross.text), std::move(remit.text));
+        return true;
     }
 
 private:
@@ -375,49 +369,55 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     const LineMaker make(request.splitPercent);
     ClosingQuote quote;
     quote.splitPercent = request.splitPercent;
-    std::optional<QuotedLine> owners, loan;
+    // Each line goes straight into the quote: the owner's policy, the loan
+    // policy, the endorsements as asked, the letter.
+    std::vector<QuotedLine>& lines = quote.lines;
+    lines.reserve(2 + request.endorsements.size() + 1);
+    const bool owners = a.price.has_value();
+    const bool loan = a.loan.has_value();
 
-    if (a.price) {
+    if (owners) {
         const double price = *a.price;
+        bool made = false;
         if (expanded)
-            owners = make.Make(LineRole::OwnersPolicy, kExpandedOwners, {{kLiability, price}});
+            made = make.Make(lines, LineRole::OwnersPolicy, kExpandedOwners, {{kLiability, price}});
         else if (a.priorOwners)
-            owners = make.Make(LineRole::OwnersPolicy, kOwnersReissue,
-                               {{kLiability, price}, {kPriorPolicyLiability, *a.priorOwners}});
+            made = make.Make(lines, LineRole::OwnersPolicy, kOwnersReissue,
+                             {{kLiability, price}, {kPriorPolicyLiability, *a.priorOwners}});
         else if (!a.loan)
-            owners = make.Make(LineRole::OwnersPolicy, kOwnersSingleIssue, {{kLiability, price}});
+            made = make.Make(lines, LineRole::OwnersPolicy, kOwnersSingleIssue,
+                             {{kLiability, price}});
         else
-            owners = make.Make(LineRole::OwnersPolicy,
-                               *a.loan <= price ? kOwnersAboveLoan : kOwnersBelowLoan,
-                               {{kLiability, price}});
-        if (!owners)
+            made = make.Make(lines, LineRole::OwnersPolicy,
+                             *a.loan <= price ? kOwnersAboveLoan : kOwnersBelowLoan,
+                             {{kLiability, price}});
+        if (!made)
             return {std::nullopt, CannotBePriced()};
     }
-    if (a.loan) {
+    if (loan) {
         const double amount = *a.loan;
+        bool made = false;
         if (expanded)
-            loan = make.Make(LineRole::LoanPolicy, kExpandedLoan, {{kLiability, amount}});
+            made = make.Make(lines, LineRole::LoanPolicy, kExpandedLoan, {{kLiability, amount}});
         else if (a.price && amount <= *a.price)
-            loan = make.Make(LineRole::LoanPolicy, kLoanBelowOwners, {});
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanBelowOwners, {});
         else if (a.price)
-            loan = make.Make(LineRole::LoanPolicy, kLoanAboveOwners,
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanAboveOwners,
                              {{kLiability, amount}, {kOwnersPolicyLiability, *a.price}});
         else if (a.priorLoan)
-            loan = make.Make(LineRole::LoanPolicy, kLoanRefinance,
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanRefinance,
                              {{kLiability, amount}, {kPriorPolicyLiability, *a.priorLoan}});
         else
-            loan = make.Make(LineRole::LoanPolicy, kLoanSingleIssue, {{kLiability, amount}});
-        if (!loan)
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanSingleIssue, {{kLiability, amount}});
+        if (!made)
             return {std::nullopt, CannotBePriced()};
     }
     // The policies' charges as shown, which the zoning endorsements are priced on.
-    const double ownersCharge = owners ? static_cast<double>(owners->grossCents) / 100 : 0;
-    const double loanCharge = loan ? static_cast<double>(loan->grossCents) / 100 : 0;
-    quote.lines.reserve(2 + request.endorsements.size() + 1);
-    if (owners)
-        quote.lines.push_back(std::move(*owners));
-    if (loan)
-        quote.lines.push_back(std::move(*loan));
+    const auto chargeOf = [](const QuotedLine& policy) {
+        return static_cast<double>(policy.grossCents) / 100;
+    };
+    const double ownersCharge = owners ? chargeOf(lines.front()) : 0;
+    const double loanCharge = loan ? chargeOf(lines[owners ? 1 : 0]) : 0;
 
     for (const EndorsementRequest& wanted : request.endorsements) {
         const EndorsementLine& line = *EndorsementAt(wanted.entry);
@@ -430,14 +430,11 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
             pricedOn.push_back(
                 {kChargeForEndorsedPolicy, *policy == Policy::Owners ? ownersCharge : loanCharge});
         }
-        auto quoted = make.Make(LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy);
-        if (!quoted)
+        if (!make.Make(lines, LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy))
             return {std::nullopt, CannotBePriced()};
-        quote.lines.push_back(std::move(*quoted));
     }
     if (request.closingProtectionLetter)
-        quote.lines.push_back(
-            *make.Make(LineRole::ClosingProtectionLetter, kClosingProtectionLetter, {}));
+        make.Make(lines, LineRole::ClosingProtectionLetter, kClosingProtectionLetter, {});
 
     TridDisclosure& trid = quote.trid;
     for (const QuotedLine& line : quote.lines) {
@@ -450,8 +447,8 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
         else
             trid.otherCents += line.grossCents;
     }
-    trid.hasOwnersPolicy = owners.has_value();
-    trid.hasLoanPolicy = loan.has_value();
+    trid.hasOwnersPolicy = owners;
+    trid.hasLoanPolicy = loan;
     trid.lendersDisclosedCents = trid.lendersChargedCents;
     trid.ownersDisclosedCents = trid.ownersChargedCents;
     if (owners && loan) {

@@ -245,25 +245,39 @@ bool IsPlainNumber(std::string_view text)
 
 std::string FormatCents(std::int64_t cents, bool grouped)
 {
+    // Two digits at a time, from a table of "00" to "99".
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> pairs{};
+        for (std::size_t i = 0; i < 100; ++i) {
+            pairs[2 * i] = static_cast<char>('0' + i / 10);
+            pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+        return pairs;
+    }();
     const bool negative = cents < 0;
     std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
                                        : static_cast<std::uint64_t>(cents);
     // Written from the right into a buffer, then copied once: the cents, the
-    // point, the whole digits with "," between groups of three.
+    // point, the whole digits in groups of three with "," between them.
     std::array<char, 32> buffer;
     char* const end = buffer.data() + buffer.size();
-    char* at = end;
-    *--at = static_cast<char>('0' + magnitude % 10);
-    *--at = static_cast<char>('0' + magnitude / 10 % 10);
-    *--at = '.';
+    char* at = end - 3;
+    std::copy_n(&kPairs[2 * (magnitude % 100)], 2, at + 1);
+    *at = '.';
     magnitude /= 100;
-    int digits = 0;
-    do {
-        if (grouped && digits > 0 && digits % 3 == 0)
+    while (magnitude >= 1000) {
+        const std::uint64_t group = magnitude % 1000;
+        magnitude /= 1000;
+        at -= 3;
+        at[0] = static_cast<char>('0' + group / 100);
+        std::copy_n(&kPairs[2 * (group % 100)], 2, at + 1);
+        if (grouped)
             *--at = ',';
+    }
+    // The first group: one to three digits.
+    do {
         *--at = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
-        ++digits;
     } while (magnitude > 0);
     if (negative)
         *--at = '-';
