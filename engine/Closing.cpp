@@ -28,6 +28,66 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The next character of UTF-8 text at `at`, which moves past it; nothing for
+// a byte that begins no well-formed character (it moves past that byte).
+std::optional<char32_t> NextCharacter(std::string_view text, std::size_t& at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at++);
+    if (lead < 0x80)
+        return lead;
+    const std::size_t more = lead >= 0xF0 && lead < 0xF5 ? 3
+                             : lead >= 0xE0              ? 2
+                             : lead >= 0xC2              ? 1
+                                                         : 0;
+    if (more == 0 || lead >= 0xF5 || at + more > text.size())
+        return std::nullopt;
+    char32_t c = lead & (0x3F >> more);
+    for (std::size_t i = 0; i < more; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return std::nullopt;
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    }
+    constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[more] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return std::nullopt;
+    at += more;
+    return c;
+}
+
+// Control characters, which a terminal acts on instead of showing: C0, DEL,
+// C1, and the line and paragraph separators.
+bool IsControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029;
+}
+
+// Format characters that show as nothing yet change how text reads: zero-width
+// spaces and joiners, the direction marks, embeddings, overrides and isolates,
+// the word joiner and invisible operators, the byte-order mark. A right-to-left
+// override would turn the rest of a message backwards.
+bool IsInvisible(char32_t c)
+{
+    return c == 0xAD || c == 0x61C || c == 0x180E || (c >= 0x200B && c <= 0x200F)
+           || (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064)
+           || (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB);
+}
+
+std::string Hex(std::uint32_t value, int digits)
+{
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    return text;
+}
+
+// "<U+200B>": a character that must not be echoed as it is.
+std::string CodePointName(char32_t c)
+{
+    return "<U+" + Hex(c, c > 0xFFFF ? 6 : 4) + '>';
+}
+
 // Whole cents of a figure in the "Standard" format ("-1,234.50").
 std::int64_t CentsOfText(std::string_view shown)
 {
@@ -273,20 +333,56 @@ ClosingRefusal CannotBePriced()
 std::string QuotedInput(std::string_view text)
 {
     constexpr std::size_t kLongest = 40;
-    std::size_t cut = std::min(text.size(), kLongest);
-    // Never in the middle of a character of more than one byte.
-    while (cut < text.size() && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
     std::string shown = "\"";
-    for (const char c : text.substr(0, cut))
-        shown += static_cast<unsigned char>(c) < 32 || c == 127 ? '?' : c;
-    return shown + (cut < text.size() ? "…\"" : "\"");
+    std::size_t at = 0;
+    while (at < text.size() && at < kLongest) {
+        const std::size_t start = at;
+        const auto c = NextCharacter(text, at);
+        if (!c)
+            shown += "<0x" + Hex(static_cast<unsigned char>(text[start]), 2) + '>';
+        else if (IsControl(*c) || IsInvisible(*c))
+            shown += CodePointName(*c);
+        else
+            shown.append(text.substr(start, at - start));
+    }
+    return shown + (at < text.size() ? "…\"" : "\"");
 }
+
+std::optional<std::string> HiddenCharacterIn(std::string_view text)
+{
+    std::size_t at = 0;
+    while (at < text.size())
+        if (const auto c = NextCharacter(text, at); c && IsInvisible(*c))
+            return "U+" + Hex(*c, *c > 0xFFFF ? 6 : 4);
+    return std::nullopt;
+}
+
+namespace {
+
+// What the agent can act on when a text is no plain figure for a reason that
+// does not show: a character that cannot be seen, blanks or a dollar sign
+// pasted with it. Nothing when none of these is the fault.
+std::optional<std::string> UnseenFault(std::string_view text)
+{
+    if (const auto hidden = HiddenCharacterIn(text))
+        return QuotedInput(text) + " holds an invisible character, " + *hidden;
+    // A space, a tab or a no-break space, at either end.
+    for (const std::string_view blank : {" ", "\t", "\u00A0"})
+        if (text.starts_with(blank) || text.ends_with(blank))
+            return QuotedInput(text) + " has blanks around it";
+    if (text.starts_with('$'))
+        return QuotedInput(text) + " begins with $: give the digits alone";
+    return std::nullopt;
+}
+
+} // namespace
 
 Reading<double> ReadClosingAmount(std::string_view text)
 {
     if (text.empty())
         return {std::nullopt, "no amount was given"};
+    if (auto fault = UnseenFault(text))
+        return {std::nullopt, std::move(*fault)};
     if (!IsPlainAmount(text))
         return {std::nullopt, QuotedInput(text)
                                   + " is not a plain amount: digits, with \",\" between "
@@ -301,6 +397,8 @@ Reading<double> ReadSplit(std::string_view text)
 {
     if (text.empty())
         return {std::nullopt, "no premium split was given"};
+    if (auto fault = UnseenFault(text))
+        return {std::nullopt, std::move(*fault)};
     if (!IsPlainNumber(text))
         return {std::nullopt,
                 QuotedInput(text) + " is not a plain number: digits and at most one \".\""};

@@ -36,17 +36,29 @@ struct Reading {
     std::string error; // one line, naming no option or field; empty when read
 };
 
-// A text the agent gave, quoted for a message: control characters show as
-// "?" and a long text is cut short, so that the message stays one line.
+// A text the agent gave, quoted for a message: control characters and
+// invisible format characters show by their code point ("<U+001B>",
+// "<U+200B>"), a byte of no UTF-8 character by its value ("<0xFF>"), and a
+// long text is cut short, so that the message stays one line and reads as
+// written. Every echo of what the agent typed goes through here.
 std::string QuotedInput(std::string_view text);
+
+// The first invisible format character of a text by its code point
+// ("U+200B": a zero-width space, a direction mark or override, a byte-order
+// mark...); nothing when it has none. Such a character makes a figure look
+// right yet be refused.
+std::optional<std::string> HiddenCharacterIn(std::string_view text);
 
 // An amount: digits, with "," between groups of three if at all, and at most
 // one "."; from 0 to 999,999,999,999.99 once taken to the cent. No sign,
 // exponent, blank or symbol. Taken to the cent as the rate window shows it.
+// The faults that do not show are named: "holds an invisible character,
+// U+200B", "has blanks around it", "begins with $".
 Reading<double> ReadClosingAmount(std::string_view text);
 
 // The premium split: a plain number (digits and at most one ".") with at
-// most two decimals, from 10 to 70 percent, both included.
+// most two decimals, from 10 to 70 percent, both included. Invisible
+// characters and blanks around it are named as for an amount.
 Reading<double> ReadSplit(std::string_view text);
 
 enum class Policy { Owners, Loan };

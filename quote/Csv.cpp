@@ -2,60 +2,114 @@
 
 namespace Quote {
 
-CsvReader::CsvReader(std::string_view text) : m_text(text)
+namespace {
+constexpr std::size_t kChunk = 64 * 1024;
+}
+
+CsvReader::CsvReader(std::istream& in) : m_in(in), m_buffer(kChunk) {}
+
+bool CsvReader::Fill()
 {
-    if (m_text.starts_with("\xEF\xBB\xBF"))
-        m_at = 3;
+    if (m_failed || !m_in.good())
+        return false;
+    m_in.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+    m_at = 0;
+    m_end = static_cast<std::size_t>(m_in.gcount());
+    // The end of the input sets eof; anything else that stops a read (an
+    // error of the device, a failed allocation in the stream) sets bad.
+    if (m_in.bad() || (m_end == 0 && !m_in.eof()))
+        m_failed = true;
+    return m_end > 0 && !m_failed;
 }
 
 bool CsvReader::Next(CsvRecord& record)
 {
-    if (m_at >= m_text.size())
+    if (!m_started) {
+        m_started = true;
+        // Skipped only when all three bytes are there.
+        if (Peek() == 0xEF && m_end - m_at >= 3 && m_buffer[m_at + 1] == '\xBB'
+            && m_buffer[m_at + 2] == '\xBF')
+            m_at += 3;
+    }
+    if (Peek() < 0)
         return false;
-    record = CsvRecord{++m_row, {std::string()}, {}};
+    record.row = ++m_row;
+    record.error.clear();
+    record.errorField.reset();
+    std::size_t count = 0; // fields begun
+    std::string* field = nullptr;
+    const auto begin = [&] {
+        if (count < record.fields.size())
+            record.fields[count].clear(); // its storage kept for the next rows
+        else
+            record.fields.emplace_back();
+        field = &record.fields[count++];
+    };
     // A fault is noted and the record read on to its real end, quotes and
     // all, so that the records after it keep their rows.
-    const auto fault = [&](const char* why) {
-        if (record.error.empty())
+    const auto fault = [&](const char* why, std::optional<std::size_t> at = std::nullopt) {
+        if (record.error.empty()) {
             record.error = why;
+            record.errorField = at;
+        }
     };
+    std::size_t index = 0; // of the field being read, kept or not
+    bool kept = true;      // the field is within the width
+    const auto add = [&](char c) {
+        if (!kept)
+            return;
+        if (field->size() < kLongestCsvField)
+            *field += c;
+        else
+            fault("the field is longer than 64 KiB", index);
+    };
+    begin();
+    bool atStart = true;     // nothing of the field read yet
     bool quoted = false;     // inside a quoted field
     bool afterQuote = false; // a quoted field has just been closed
-    while (m_at < m_text.size()) {
-        const char c = m_text[m_at++];
-        std::string& field = record.fields.back();
+    for (int c; (c = Get()) >= 0;) {
         if (quoted) {
             if (c != '"') {
-                field += c;
-            } else if (m_at < m_text.size() && m_text[m_at] == '"') {
-                field += m_text[m_at++];
+                add(static_cast<char>(c));
+            } else if (Peek() == '"') {
+                add(static_cast<char>(Get()));
             } else {
                 quoted = false;
                 afterQuote = true;
             }
             continue;
         }
-        const bool lineEnd = m_at == m_text.size() || m_text[m_at] == '\n';
         if (c == ',') {
-            record.fields.emplace_back();
             afterQuote = false;
-        } else if (c == '\n' || (c == '\r' && lineEnd)) {
-            m_at += c == '\r' && m_at < m_text.size() ? 1 : 0;
-            return true;
+            atStart = true;
+            ++index;
+            if (index < m_width) {
+                begin();
+            } else {
+                kept = false;
+                fault("the row has more fields than the header has columns", index);
+            }
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && Peek() == '\n')
+                Get();
+            break;
         } else if (afterQuote) {
             fault("a quoted field is followed by more text before the next \",\"");
-            field += c;
-        } else if (c == '"' && field.empty()) {
+            add(static_cast<char>(c));
+        } else if (c == '"' && atStart) {
             quoted = true;
+            atStart = false;
         } else {
+            atStart = false;
             if (c == '"')
                 fault("a field that holds a quote must be in quotes, its quote doubled");
-            field += c;
+            add(static_cast<char>(c));
         }
     }
     if (quoted)
         fault("a quoted field is not closed before the end of the file");
-    return true;
+    record.fields.resize(count);
+    return !m_failed;
 }
 
 std::string CsvField(std::string_view text)

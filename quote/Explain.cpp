@@ -138,7 +138,7 @@ std::string Figure(double value)
     return Grouped(text.substr(0, point)) + '.' + fraction;
 }
 
-std::vector<std::string> ExplainLine(const QuotedLine& line, double splitPercent)
+std::vector<std::string> ExplainLine(const QuotedLine& line, double splitPercent, bool remittance)
 {
     std::vector<std::string> out;
     const LineWorking& w = line.pricing.working;
@@ -167,7 +167,8 @@ std::vector<std::string> ExplainLine(const QuotedLine& line, double splitPercent
         out.push_back("no charge");
         break;
     }
-    AddRemittance(out, line, splitPercent);
+    if (remittance)
+        AddRemittance(out, line, splitPercent);
     return out;
 }
 

@@ -13,8 +13,10 @@
 
 namespace Quote {
 
-// The steps of one quoted line, one sentence each.
-std::vector<std::string> ExplainLine(const StateCalcs::QuotedLine& line, double splitPercent);
+// The steps of one quoted line, one sentence each; the remittance last,
+// unless left out (a quote for a customer).
+std::vector<std::string> ExplainLine(const StateCalcs::QuotedLine& line, double splitPercent,
+                                     bool remittance = true);
 
 // How the lender's and the owner's premiums are disclosed.
 struct DisclosureSteps {

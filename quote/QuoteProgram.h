@@ -9,6 +9,8 @@
 //   QuoteWriters  the table, JSON and CSV of one closing
 //   Explain       the math behind each figure
 //   Batch, Csv    the batch file and its report
+//   ClosingRow    one row of a batch file read into a closing
+//   EndorsementList  the endorsements with their charges (--list-endorsements)
 
 #include <iosfwd>
 #include <string>
@@ -19,7 +21,9 @@ namespace Quote {
 inline constexpr const char* kProgramName = "tarnwell-quote";
 
 // Exit statuses: 0 quoted; 1 a batch priced with rows that failed; 2 nothing
-// quoted (a bad option or amount, a refused closing, an unreadable batch).
+// quoted (a bad option or amount, a refused closing, an unreadable batch), a
+// batch not read to its end, or output that could not be written (a full
+// disk, a closed pipe).
 inline constexpr int kQuoted = 0;
 inline constexpr int kUsageError = 2;
 

@@ -21,11 +21,11 @@ namespace {
 // ---- The table --------------------------------------------------------------
 
 // Columns of the table: the catalogue line number, the text, Gross, Remit.
+// A money column is at least this wide, and two wider than its widest figure.
 constexpr std::size_t kNumberWidth = 4;
 constexpr std::size_t kTextWidth = 66;
 constexpr std::size_t kMoneyWidth = 13;
 constexpr std::size_t kIndent = kNumberWidth + 2;
-constexpr std::size_t kTableWidth = kIndent + kTextWidth + 2 * kMoneyWidth;
 
 // Columns on the screen: the dashes of the TRID names take one each.
 std::size_t Width(std::string_view text)
@@ -56,17 +56,34 @@ std::string Percent(double split)
     return FormatStandard(split) + " %";
 }
 
-// Right-aligned; a figure too wide for its column (billions) still stands apart.
-std::string MoneyCell(const std::string& text)
+// The width of the money columns: every figure of the quote right-aligned
+// in it, the widest two blanks clear of the text before it.
+std::size_t MoneyWidth(const ClosingQuote& quote)
 {
-    return PadLeft(Width(text) + 2 > kMoneyWidth ? "  " + text : text, kMoneyWidth);
+    std::size_t widest = 0;
+    const auto fit = [&](const std::string& text) { widest = std::max(widest, Width(text)); };
+    for (const QuotedLine& line : quote.lines) {
+        fit(line.grossText);
+        fit(line.remitText);
+    }
+    const TridDisclosure& trid = quote.trid;
+    for (const std::int64_t cents :
+         {quote.grossCents, quote.remitCents, trid.lendersDisclosedCents, trid.lendersChargedCents,
+          trid.ownersDisclosedCents, trid.ownersChargedCents, trid.otherCents, trid.chargedCents,
+          trid.disclosedCents})
+        fit(Money(cents));
+    return std::max(kMoneyWidth, widest + 2);
 }
 
 class Table {
 public:
-    explicit Table(std::ostream& out) : m_out(out) {}
+    // `columns`: how many money columns, one or two.
+    Table(std::ostream& out, std::size_t moneyWidth, std::size_t columns)
+        : m_out(out), m_money(moneyWidth), m_columns(columns)
+    {}
 
-    // A row: its left part (number and text) and its two money columns.
+    // A row: its left part (number and text) and its money columns (the
+    // second dropped when the table has one).
     void Row(const std::string& left, const std::string& first, const std::string& second)
     {
         const std::size_t width = kIndent + kTextWidth;
@@ -75,18 +92,24 @@ public:
             Row("", first, second);
             return;
         }
-        std::string row = PadRight(left, width) + MoneyCell(first) + MoneyCell(second);
+        std::string row = PadRight(left, width) + PadLeft(first, m_money);
+        if (m_columns > 1)
+            row += PadLeft(second, m_money);
         m_out << row.erase(row.find_last_not_of(' ') + 1) << '\n';
     }
+    void Columns(std::size_t columns) { m_columns = columns; }
     void Text(const std::string& text) { m_out << text << '\n'; }
     void Rule()
     {
-        m_out << std::string(kIndent, ' ') << std::string(kTableWidth - kIndent, '-') << '\n';
+        m_out << std::string(kIndent, ' ') << std::string(kTextWidth + m_columns * m_money, '-')
+              << '\n';
     }
     void Gap() { m_out << '\n'; }
 
 private:
     std::ostream& m_out;
+    std::size_t m_money;
+    std::size_t m_columns;
 };
 
 std::string Indented(std::string_view text, std::size_t extra = 0)
@@ -94,7 +117,7 @@ std::string Indented(std::string_view text, std::size_t extra = 0)
     return std::string(kIndent + extra, ' ') + std::string(text);
 }
 
-void WriteInputs(std::ostream& out, const ClosingRequest& request)
+void WriteInputs(std::ostream& out, const ClosingRequest& request, Audience audience)
 {
     const auto item = [&](std::string_view name, const std::string& value) {
         out << PadRight(std::string(name) + ':', 22) << value << '\n';
@@ -103,7 +126,8 @@ void WriteInputs(std::ostream& out, const ClosingRequest& request)
         if (value)
             item(name, Money(CentsAsShown(*value)));
     };
-    item("Premium split", Percent(request.splitPercent));
+    if (audience == Audience::Agency)
+        item("Premium split", Percent(request.splitPercent));
     amount("Sales price", request.price);
     amount("Loan amount", request.loan);
     amount("Prior owner's policy", request.priorOwners);
@@ -199,16 +223,18 @@ std::string Plain(std::int64_t cents)
 } // namespace
 
 void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
-                bool explain)
+                bool explain, Audience audience)
 {
-    WriteInputs(out, request);
-    Table table(out);
+    const bool agency = audience == Audience::Agency;
+    WriteInputs(out, request, audience);
+    Table table(out, MoneyWidth(quote), agency ? 2 : 1);
     table.Gap();
     table.Row(PadRight("Line", kIndent) + "Catalogue line", "Gross", "Remit");
     table.Rule();
     for (const QuotedLine& line : quote.lines)
         WriteLine(table, line,
-                  explain ? ExplainLine(line, quote.splitPercent) : std::vector<std::string>{});
+                  explain ? ExplainLine(line, quote.splitPercent, agency)
+                          : std::vector<std::string>{});
     table.Rule();
     table.Row(Indented("Total"), Money(quote.grossCents), Money(quote.remitCents));
 
@@ -219,6 +245,7 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
             table.Text(Indented("· " + step, 4));
     };
     table.Gap();
+    table.Columns(2); // Disclosed and Charged, whoever the quote is for
     table.Row("TRID (Loan Estimate and Closing Disclosure)", "Disclosed", "Charged");
     table.Rule();
     if (trid.hasLoanPolicy) {
@@ -239,8 +266,9 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
 }
 
 void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
-               bool explain)
+               bool explain, Audience audience)
 {
+    const bool agency = audience == Audience::Agency;
     Json endorsements = Json::array();
     for (const EndorsementRequest& wanted : request.endorsements) {
         const EndorsementLine* line = EndorsementAt(wanted.entry);
@@ -260,10 +288,11 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
                   {"role", RoleWord(line.role)},
                   {"policy", PolicyJson(line.policy)},
                   {"priced_on", pricedOn},
-                  {"gross", MoneyJson(line.grossCents, line.grossText)},
-                  {"remit", MoneyJson(line.remitCents, line.remitText)}};
+                  {"gross", MoneyJson(line.grossCents, line.grossText)}};
+        if (agency)
+            item["remit"] = MoneyJson(line.remitCents, line.remitText);
         if (explain)
-            item["explain"] = ExplainLine(line, quote.splitPercent);
+            item["explain"] = ExplainLine(line, quote.splitPercent, agency);
         lines.push_back(std::move(item));
     }
     const TridDisclosure& trid = quote.trid;
@@ -284,8 +313,11 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
         {"other", DisclosedJson("", trid.otherCents, trid.otherCents)},
         {"total", DisclosedJson("", trid.disclosedCents, trid.chargedCents)},
     };
-    const Json document{
-        {"split", {{"text", FormatStandard(quote.splitPercent)}, {"percent", quote.splitPercent}}},
+    Json document;
+    if (agency)
+        document["split"] = {{"text", FormatStandard(quote.splitPercent)},
+                             {"percent", quote.splitPercent}};
+    document.update(Json{
         {"inputs",
          {{"price", AmountJson(request.price)},
           {"loan", AmountJson(request.loan)},
@@ -295,17 +327,25 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
           {"endorsements", endorsements},
           {"closing_protection_letter", request.closingProtectionLetter}}},
         {"lines", lines},
-        {"totals",
-         {{"gross", MoneyJson(quote.grossCents)}, {"remit", MoneyJson(quote.remitCents)}}},
+        {"totals", {{"gross", MoneyJson(quote.grossCents)}}},
         {"trid", disclosure},
-    };
+    });
+    if (agency)
+        document["totals"]["remit"] = MoneyJson(quote.remitCents);
     out << document.dump(2) << '\n';
 }
 
-void WriteCsv(std::ostream& out, const ClosingQuote& quote)
+void WriteCsv(std::ostream& out, const ClosingQuote& quote, Audience audience)
 {
-    out << CsvRow({"line", "code", "text", "role", "policy", "priced_on_1", "amount_1",
-                   "priced_on_2", "amount_2", "gross", "remit", "trid_item", "trid_disclosed"});
+    const bool agency = audience == Audience::Agency;
+    // The remit column (the 11th) is left out of every row for a customer.
+    const auto write = [&](std::vector<std::string> row) {
+        if (!agency)
+            row.erase(row.begin() + 10);
+        out << CsvRow(row);
+    };
+    write({"line", "code", "text", "role", "policy", "priced_on_1", "amount_1", "priced_on_2",
+           "amount_2", "gross", "remit", "trid_item", "trid_disclosed"});
     const TridDisclosure& trid = quote.trid;
     for (const QuotedLine& line : quote.lines) {
         std::vector<std::string> row{std::to_string(line.entry + 1), std::string(line.code),
@@ -328,10 +368,10 @@ void WriteCsv(std::ostream& out, const ClosingQuote& quote)
             row.push_back("");
             row.push_back(Plain(line.grossCents));
         }
-        out << CsvRow(row);
+        write(std::move(row));
     }
-    out << CsvRow({"", "", "Total", "total", "", "", "", "", "", Plain(quote.grossCents),
-                   Plain(quote.remitCents), "", Plain(trid.disclosedCents)});
+    write({"", "", "Total", "total", "", "", "", "", "", Plain(quote.grossCents),
+           Plain(quote.remitCents), "", Plain(trid.disclosedCents)});
 }
 
 } // namespace Quote

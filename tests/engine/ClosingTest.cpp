@@ -216,5 +216,32 @@ TEST(Closing, ReadsAmountsSplitsAndEndorsements)
         EXPECT_FALSE(ReadEndorsement(text).value.has_value()) << text;
 }
 
+// What the agent cannot see in a pasted figure is named, never echoed raw.
+TEST(Closing, NamesTheFaultsThatDoNotShow)
+{
+    const std::string plain = " is not a plain amount: digits, with \",\" between thousands and "
+                              "at most one \".\"";
+    // clang-format off
+    const std::pair<std::string, std::string> amounts[] = {
+        {"250,000\u200B", "\"250,000<U+200B>\" holds an invisible character, U+200B"},
+        {"\u202E250", "\"<U+202E>250\" holds an invisible character, U+202E"},
+        {"\u2066100\u2069", "\"<U+2066>100<U+2069>\" holds an invisible character, U+2066"},
+        {"\xEF\xBB\xBF" "100", "\"<U+FEFF>100\" holds an invisible character, U+FEFF"},
+        {"1\u2060000", "\"1<U+2060>000\" holds an invisible character, U+2060"},
+        {" 250000", "\" 250000\" has blanks around it"},
+        {"250000\t", "\"250000<U+0009>\" has blanks around it"},
+        {"$250,000", "\"$250,000\" begins with $: give the digits alone"},
+        {"1\x1b[2J", "\"1<U+001B>[2J\"" + plain},
+        {"1\xC2\x9B" "2", "\"1<U+009B>2\"" + plain},
+        {"\xFF\xC0", "\"<0xFF><0xC0>\"" + plain},
+        {std::string(50, 'x'), "\"" + std::string(40, 'x') + "…\"" + plain},
+    };
+    // clang-format on
+    for (const auto& [text, error] : amounts)
+        EXPECT_EQ(ReadClosingAmount(text).error, error) << text;
+    EXPECT_EQ(ReadSplit("15\u200E").error, "\"15<U+200E>\" holds an invisible character, U+200E");
+    EXPECT_EQ(ReadSplit("15 ").error, "\"15 \" has blanks around it");
+}
+
 } // namespace
 } // namespace StateCalcs

@@ -4,20 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace Quote {
 namespace {
 
-// Each record as its fields joined by "|", or "!" and its row when it fails.
-std::vector<std::string> Read(const std::string& text)
+// Each record as its fields joined by "|", or "!" and its row (and ":" and
+// the field at fault) when it fails.
+std::vector<std::string> Read(const std::string& text, std::size_t width = 100)
 {
     std::vector<std::string> records;
-    CsvReader reader(text);
+    std::istringstream in(text);
+    CsvReader reader(in);
+    reader.SetWidth(width);
     CsvRecord record;
     while (reader.Next(record)) {
-        std::string shown = record.error.empty() ? "" : "!" + std::to_string(record.row) + " ";
+        std::string shown = record.error.empty() ? "" : "!" + std::to_string(record.row);
+        if (record.errorField)
+            shown += ":" + std::to_string(*record.errorField);
         for (std::size_t i = 0; i < record.fields.size() && record.error.empty(); ++i)
             shown += (i ? "|" : "") + record.fields[i];
         records.push_back(shown);
@@ -28,7 +34,7 @@ std::vector<std::string> Read(const std::string& text)
 TEST(Csv, ReadsWhatSpreadsheetsWrite)
 {
     using R = std::vector<std::string>;
-    const std::pair<const char*, R> cases[] = {
+    const std::pair<std::string, R> cases[] = {
         {"a,b\r\nc,d\r\n", {"a|b", "c|d"}},
         {"a,b\nc,d", {"a|b", "c|d"}},
         {"\"1,5\",\"say \"\"hi\"\"\"\n", {"1,5|say \"hi\""}},
@@ -38,16 +44,24 @@ TEST(Csv, ReadsWhatSpreadsheetsWrite)
         {"\xEF\xBB\xBF"
          "a,b\n",
          {"a|b"}},
-        {"a\r,b\n", {"a\r|b"}},
-        {"a,b\"c\nnext\n", {"!1 ", "next"}},
-        {"\"a\"b,c\nnext\n", {"!1 ", "next"}},
-        {"x\n\"open\n", {"x", "!2 "}},
+        // A lone CR ends a line, as old spreadsheet exports write them.
+        {"a\r,b\n", {"a", "|b"}},
+        {"file,cpl\r1,no\r", {"file|cpl", "1|no"}},
+        {"\"x\ry\"\r", {"x\ry"}},
+        {"a,b\"c\nnext\n", {"!1", "next"}},
+        {"\"a\"b,c\nnext\n", {"!1", "next"}},
+        {"x\n\"open\n", {"x", "!2"}},
         // A faulty record is read to its real end: the next keeps its row.
-        {"a,1x\"0,\"8\n9\"\nb,c\n", {"!1 ", "b|c"}},
+        {"a,1x\"0,\"8\n9\"\nb,c\n", {"!1", "b|c"}},
         {"a,b\r", {"a|b"}},
+        // A field too long, named by its place.
+        {"a,\"" + std::string(64 * 1024 + 1, 'x') + "\"\nb,c\n", {"!1:1", "b|c"}},
+        {"a," + std::string(64 * 1024, 'x') + "\n", {"a|" + std::string(64 * 1024, 'x')}},
     };
     for (const auto& [text, records] : cases)
-        EXPECT_EQ(Read(text), records) << text;
+        EXPECT_EQ(Read(text), records) << text.substr(0, 40);
+    // Fields beyond the width: an error at the first, the rest of the row dropped.
+    EXPECT_EQ(Read("a,b,\"c,\nd\",e\nf,g\n", 2), (std::vector<std::string>{"!1:2", "f|g"}));
 }
 
 TEST(Csv, WritesFieldsSoThatTheyReadBack)
