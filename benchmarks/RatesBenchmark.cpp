@@ -1,8 +1,9 @@
 // How long the calculator takes for what the agent does all day: the engine
-// arithmetic on its own, opening the rate window, and one whole calculation
-// typed into the real window. Run by hand:
+// arithmetic on its own, a month of closings in the engine, opening the rate
+// window, and one whole calculation typed into the real window. Run by hand:
 //   build/benchmarks/rates_benchmark
 
+#include "engine/Closing.h"
 #include "engine/NumberText.h"
 #include "engine/Pricing.h"
 #include "toolkit/Program.h"
@@ -14,6 +15,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -36,6 +40,76 @@ void PriceAReissue(benchmark::State& state)
     }
 }
 BENCHMARK(PriceAReissue);
+
+// The engine's part of a month's remittance report: the closings of the
+// quote benchmark's month, already read, quoted and their report cells
+// written (split, codes and the five figures), without the reading and
+// writing of the file.
+std::vector<StateCalcs::ClosingRequest> MonthOfClosingRequests(int count)
+{
+    using namespace StateCalcs;
+    std::mt19937 random(20130201);
+    const auto amount = [&](int largest) {
+        return static_cast<double>(1'000
+                                   + static_cast<int>(random() % static_cast<unsigned>(largest)));
+    };
+    const auto endorsement = [](std::string_view text) { return *ReadEndorsement(text).value; };
+    const std::vector<std::vector<EndorsementRequest>> endorsements{
+        {},
+        {endorsement("8.1"), endorsement("9-06")},
+        {endorsement("3.1:loan"), endorsement("8.1")},
+        {endorsement("27")},
+        {endorsement("3:owner")},
+    };
+    std::vector<ClosingRequest> month;
+    for (int i = 0; i < count; ++i) {
+        const int kind = i % 5;
+        ClosingRequest request;
+        request.splitPercent = 10 + i % 61;
+        if (kind != 2 && kind != 4)
+            request.price = amount(900'000);
+        if (kind != 3)
+            request.loan = amount(900'000);
+        if (kind == 3)
+            request.priorOwners = amount(500'000);
+        if (kind == 2)
+            request.priorLoan = amount(500'000);
+        if (kind == 4)
+            request.coverage = Coverage::Expanded;
+        request.endorsements = endorsements[kind == 1   ? 1 + i % 2
+                                            : kind == 3 ? 4
+                                            : kind == 4 ? 3
+                                                        : 0];
+        request.closingProtectionLetter = i % 2;
+        month.push_back(std::move(request));
+    }
+    return month;
+}
+
+void QuoteAMonthInTheEngine(benchmark::State& state)
+{
+    using namespace StateCalcs;
+    const auto month = MonthOfClosingRequests(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        std::size_t written = 0;
+        for (const ClosingRequest& request : month) {
+            const ClosingOutcome outcome = QuoteClosing(request);
+            const ClosingQuote& quote = *outcome.quote;
+            std::string codes;
+            for (const QuotedLine& line : quote.lines)
+                codes += (codes.empty() ? "" : " ") + std::string(line.code);
+            written += codes.size() + FormatStandard(quote.splitPercent).size()
+                       + FormatCents(quote.grossCents, false).size()
+                       + FormatCents(quote.remitCents, false).size()
+                       + FormatCents(quote.trid.lendersDisclosedCents, false).size()
+                       + FormatCents(quote.trid.ownersDisclosedCents, false).size()
+                       + FormatCents(quote.trid.otherCents, false).size();
+        }
+        benchmark::DoNotOptimize(written);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(month.size()));
+}
+BENCHMARK(QuoteAMonthInTheEngine)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 void OpenTheRateWindow(benchmark::State& state)
 {

@@ -122,6 +122,13 @@ QStringList SchemaVersion1(const SqlDialect& dialect)
             "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, gross_text TEXT NOT NULL, "
             "remit_text TEXT NOT NULL, PRIMARY KEY (file_id, revision, position), "
             "FOREIGN KEY (file_id, revision) REFERENCES revisions (file_id, revision))"),
+        QStringLiteral(
+            "CREATE TABLE revision_trid_rows (file_id BIGINT NOT NULL, revision INTEGER NOT NULL, "
+            "position INTEGER NOT NULL, section TEXT NOT NULL, name TEXT NOT NULL, "
+            "line INTEGER NOT NULL, policy TEXT NOT NULL, policy_named INTEGER NOT NULL, "
+            "disclosed_cents BIGINT NOT NULL, charged_cents BIGINT NOT NULL, note TEXT NOT NULL, "
+            "PRIMARY KEY (file_id, revision, position), "
+            "FOREIGN KEY (file_id, revision) REFERENCES revisions (file_id, revision))"),
     };
 }
 
@@ -687,6 +694,16 @@ bool Book::InsertRevision(qint64 fileId, const BookFile& file)
                  row))
             return false;
     }
+    for (qsizetype i = 0; i < t.rows.size(); ++i) {
+        const StoredTridRow& row = t.rows[i];
+        if (!Run(QStringLiteral("INSERT INTO revision_trid_rows (file_id, revision, position, "
+                                "section, name, line, policy, policy_named, disclosed_cents, "
+                                "charged_cents, note) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {fileId, revision, static_cast<int>(i), row.section, row.name, row.line,
+                  row.policy, row.policyNamed ? 1 : 0, Cents(row.disclosedCents),
+                  Cents(row.chargedCents), row.note}))
+            return false;
+    }
     return true;
 }
 
@@ -775,6 +792,19 @@ std::optional<BookFile> Book::LoadRevision(qint64 fileId, int revision)
                     {lines->value(5 + 2 * k).toString(), lines->value(6 + 2 * k).toLongLong()});
         q.lines.push_back(line);
     }
+    lines->finish();
+
+    auto rows = Run(QStringLiteral("SELECT section, name, line, policy, policy_named, "
+                                   "disclosed_cents, charged_cents, note FROM revision_trid_rows "
+                                   "WHERE file_id = ? AND revision = ? ORDER BY position"),
+                    {fileId, revision});
+    if (!rows)
+        return std::nullopt;
+    while (rows->next())
+        t.rows.push_back({rows->value(0).toString(), rows->value(1).toString(),
+                          rows->value(2).toInt(), rows->value(3).toString(),
+                          rows->value(4).toInt() != 0, rows->value(5).toLongLong(),
+                          rows->value(6).toLongLong(), rows->value(7).toString()});
     return file;
 }
 

@@ -62,6 +62,28 @@ LineRole RoleOf(const QString& text)
     return LineRole::ClosingProtectionLetter;
 }
 
+QString SectionText(TridSection section)
+{
+    switch (section) {
+    case TridSection::LoanCosts:
+        return QStringLiteral("loan_costs");
+    case TridSection::OtherCosts:
+        return QStringLiteral("other_costs");
+    case TridSection::ExistingPolicy:
+        break;
+    }
+    return QStringLiteral("existing_policy");
+}
+
+TridSection SectionOf(const QString& text)
+{
+    if (text == QLatin1String("loan_costs"))
+        return TridSection::LoanCosts;
+    if (text == QLatin1String("other_costs"))
+        return TridSection::OtherCosts;
+    return TridSection::ExistingPolicy;
+}
+
 QString Text(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -107,9 +129,21 @@ StoredQuote StoreQuote(const ClosingQuote& quote)
     stored.grossCents = quote.grossCents;
     stored.remitCents = quote.remitCents;
     const TridDisclosure& trid = quote.trid;
-    stored.trid = {trid.hasLoanPolicy,      trid.hasOwnersPolicy,       trid.lendersChargedCents,
-                   trid.ownersChargedCents, trid.lendersDisclosedCents, trid.ownersDisclosedCents,
-                   trid.otherCents,         trid.chargedCents,          trid.disclosedCents};
+    stored.trid = {trid.hasLoanPolicy,
+                   trid.hasOwnersPolicy,
+                   trid.lendersChargedCents,
+                   trid.ownersChargedCents,
+                   trid.lendersDisclosedCents,
+                   trid.ownersDisclosedCents,
+                   trid.otherCents,
+                   trid.chargedCents,
+                   trid.disclosedCents,
+                   {}};
+    for (const TridRow& row : trid.rows)
+        stored.trid.rows.push_back({SectionText(row.section), QString::fromStdString(row.name),
+                                    static_cast<int>(row.line), PolicyText(row.policy),
+                                    row.policyNamed, row.disclosedCents, row.chargedCents,
+                                    QString::fromStdString(row.note)});
     return stored;
 }
 
@@ -166,6 +200,11 @@ ClosingQuote QuoteOf(const StoredQuote& stored, std::int64_t splitHundredths,
     quote.trid.otherCents = trid.otherCents;
     quote.trid.chargedCents = trid.chargedCents;
     quote.trid.disclosedCents = trid.disclosedCents;
+    for (const StoredTridRow& row : trid.rows)
+        quote.trid.rows.push_back({SectionOf(row.section), row.name.toStdString(),
+                                   static_cast<std::size_t>(row.line), PolicyOf(row.policy),
+                                   row.policyNamed, row.disclosedCents, row.chargedCents,
+                                   row.note.toStdString()});
     return quote;
 }
 

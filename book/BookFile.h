@@ -68,11 +68,25 @@ struct StoredLine {
     bool operator==(const StoredLine&) const = default;
 };
 
+// A line of the disclosure as the Loan Estimate and Closing Disclosure
+// itemise it.
+struct StoredTridRow {
+    QString section; // "loan_costs", "other_costs" or "existing_policy"
+    QString name;    // "Title – ALTA 9-06 Restrictions, Encroachments, Minerals"
+    int line = 0;    // the quote's line it stands for, from 0
+    QString policy;  // "owner", "loan" or empty
+    bool policyNamed = true;
+    std::int64_t disclosedCents = 0, chargedCents = 0;
+    QString note;
+    bool operator==(const StoredTridRow&) const = default;
+};
+
 struct StoredTrid {
     bool hasLoanPolicy = false, hasOwnersPolicy = false;
     std::int64_t lendersChargedCents = 0, ownersChargedCents = 0;
     std::int64_t lendersDisclosedCents = 0, ownersDisclosedCents = 0;
     std::int64_t otherCents = 0, chargedCents = 0, disclosedCents = 0;
+    QList<StoredTridRow> rows;
     bool operator==(const StoredTrid&) const = default;
 };
 

@@ -4,6 +4,7 @@
 #include "closing/FieldNote.h"
 #include "closing/QuoteDocument.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -24,9 +25,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 #include <array>
@@ -39,6 +43,44 @@ using StateCalcs::ClosingField;
 const QString kSplitKey = QStringLiteral("split");
 
 enum Column { LineColumn, PricedOnColumn, GrossColumn, RemitColumn, ColumnCount };
+enum TridColumn { TridNameColumn, DisclosedColumn, ChargedColumn, TridColumnCount };
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A table cell; a figure right-aligned, with what it is for a screen reader
+// ("Lender's title insurance, disclosed, 425.00").
+QTableWidgetItem* Cell(const QString& text, const QString& spoken = {})
+{
+    auto* item = new QTableWidgetItem(text);
+    if (!spoken.isEmpty()) {
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        item->setData(Qt::AccessibleTextRole, spoken);
+    }
+    return item;
+}
+
+QTableWidgetItem* Emphasised(QTableWidgetItem* item, bool bold, bool italic = false)
+{
+    QFont font = item->font();
+    font.setBold(bold);
+    font.setItalic(italic);
+    item->setFont(font);
+    return item;
+}
+
+// What a disclosure row is called aloud: "Lender's title insurance".
+QString SpokenName(const StateCalcs::TridRow& row, StateCalcs::LineRole role)
+{
+    if (role == StateCalcs::LineRole::LoanPolicy)
+        return QObject::tr("Lender's title insurance");
+    if (role == StateCalcs::LineRole::OwnersPolicy)
+        return QObject::tr("Owner's title insurance");
+    QString name = QString::fromStdString(row.name);
+    return name.mid(name.indexOf(u'–') + 2);
+}
 
 QLabel* Caption(const QString& text, QWidget* buddy)
 {
@@ -96,18 +138,17 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
       m_dialogs(std::move(dialogs)),
       m_split(new QLineEdit),
       m_splitNote(new FieldNote),
+      m_settingsNote(new FieldNote),
       m_coverage(new QComboBox),
       m_endorsements(new EndorsementPicker),
       m_letter(new QCheckBox),
       m_status(new FieldNote),
       m_figures(new QTableWidget(0, ColumnCount)),
-      m_tridNone(new QLabel),
-      m_lendersName(new QLabel),
-      m_lendersDisclosed(Figure()),
-      m_lendersCharged(Figure()),
-      m_ownersName(new QLabel),
-      m_ownersDisclosed(Figure()),
-      m_ownersCharged(Figure()),
+      m_totals(new QWidget),
+      m_totalGross(Figure()),
+      m_totalRemit(Figure()),
+      m_trid(new QTableWidget(0, TridColumnCount)),
+      m_newQuote(new QPushButton(tr("New quote"))),
       m_copyQuote(new QPushButton(tr("&Copy quote"))),
       m_copyTotal(new QPushButton(tr("Cop&y total"))),
       m_print(new QPushButton(tr("P&rint…"))),
@@ -116,128 +157,165 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     setWindowTitle(tr("Tarnwell Closing Quote"));
     setStyleSheet(MarkStyleSheet());
 
-    // ---- Top: what the closing is.
-    auto* top = new QGridLayout;
-    top->setColumnStretch(1, 1);
-    top->setColumnStretch(4, 1);
-    top->setColumnMinimumWidth(2, 16);
+    // ---- Left: what the closing is. One label and field a row, each note
+    // under its field; fields about the file and its parties go above.
+    auto* inputs = new QGridLayout;
+    inputs->setColumnStretch(1, 1);
     m_split->setObjectName(QStringLiteral("split"));
     m_splitNote->setObjectName(QStringLiteral("splitNote"));
-    m_split->setMaximumWidth(m_split->fontMetrics().horizontalAdvance(u'0') * 12);
+    m_settingsNote->setObjectName(QStringLiteral("settingsNote"));
+    const int fieldWidth = m_split->fontMetrics().horizontalAdvance(u'0') * 22;
+    m_split->setMaximumWidth(m_split->fontMetrics().horizontalAdvance(u'0') * 10);
     auto* splitRow = new QHBoxLayout;
     splitRow->addWidget(m_split);
     splitRow->addWidget(new QLabel(QStringLiteral("%")));
     splitRow->addStretch(1);
-    top->addWidget(Caption(tr("&Split"), m_split), 0, 0);
-    top->addLayout(splitRow, 0, 1);
+    inputs->addWidget(Caption(tr("&Split"), m_split), 0, 0);
+    inputs->addLayout(splitRow, 0, 1);
+    inputs->addWidget(m_splitNote, 1, 1);
+    inputs->addWidget(m_settingsNote, 2, 1);
     m_coverage->setObjectName(QStringLiteral("coverage"));
     m_coverage->addItem(tr("Standard"));
     m_coverage->addItem(tr("Expanded"));
     auto* coverageRow = new QHBoxLayout;
     coverageRow->addWidget(m_coverage);
     coverageRow->addStretch(1);
-    top->addWidget(Caption(tr("Co&verage"), m_coverage), 0, 3);
-    top->addLayout(coverageRow, 0, 4);
-    top->addWidget(m_splitNote, 1, 1, 1, 4);
+    inputs->addWidget(Caption(tr("Co&verage"), m_coverage), 3, 0);
+    inputs->addLayout(coverageRow, 3, 1);
     FieldNote* notes[4] = {};
-    m_price = {AddField(top, 2, 0, tr("Sales &price"), "price", notes[0]), notes[0]};
-    m_loan = {AddField(top, 2, 3, tr("&Loan amount"), "loan", notes[1]), notes[1]};
-    m_priorOwners = {AddField(top, 4, 0, tr("Prior &owner's liability"), "priorOwners", notes[2]),
-                     notes[2]};
-    m_priorLoan = {AddField(top, 4, 3, tr("Prior loa&n liability"), "priorLoan", notes[3]),
+    m_price = {AddField(inputs, 4, 0, tr("Sales &price"), "price", notes[0]), notes[0]};
+    m_loan = {AddField(inputs, 6, 0, tr("&Loan amount"), "loan", notes[1]), notes[1]};
+    m_priorOwners = {
+        AddField(inputs, 8, 0, tr("Prior &owner's liability"), "priorOwners", notes[2]), notes[2]};
+    m_priorLoan = {AddField(inputs, 10, 0, tr("Prior loa&n liability"), "priorLoan", notes[3]),
                    notes[3]};
+    for (QLineEdit* edit : {m_price.edit, m_loan.edit, m_priorOwners.edit, m_priorLoan.edit})
+        edit->setMaximumWidth(fieldWidth);
 
-    // ---- Middle: endorsements and the letter.
     m_letter->setText(tr("Closing protection le&tter"));
     m_letter->setObjectName(QStringLiteral("letter"));
 
-    // ---- Bottom: the figures.
+    // ---- Right: the figures, the totals and the disclosure.
     m_figures->setObjectName(QStringLiteral("figures"));
     m_figures->setHorizontalHeaderLabels({tr("Line"), tr("Priced on"), tr("Gross"), tr("Remit")});
-    m_figures->verticalHeader()->hide();
-    m_figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_figures->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_figures->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_trid->setObjectName(QStringLiteral("trid"));
+    m_trid->setAccessibleName(tr("TRID disclosure"));
+    m_trid->setHorizontalHeaderLabels({tr("TRID disclosure"), tr("Disclosed"), tr("Charged")});
+    const int rowHeight = fontMetrics().height() + 6;
+    for (QTableWidget* table : {m_figures, m_trid}) {
+        table->verticalHeader()->hide();
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table->setSelectionMode(QAbstractItemView::SingleSelection);
+        table->setWordWrap(false);
+        table->setTabKeyNavigation(false);
+        table->setTextElideMode(Qt::ElideMiddle);
+        table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // As tall as its rows, while the window has the room.
+        table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+        table->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
+        table->setMinimumHeight(rowHeight * 3);
+        table->verticalHeader()->setDefaultSectionSize(rowHeight);
+        QHeaderView* header = table->horizontalHeader();
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        for (int column = 1; column < table->columnCount(); ++column)
+            if (column != PricedOnColumn || table == m_trid)
+                table->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignRight
+                                                                      | Qt::AlignVCenter);
+    }
     m_figures->setAlternatingRowColors(true);
-    m_figures->setWordWrap(false);
-    m_figures->setTabKeyNavigation(false);
-    m_figures->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
-    QHeaderView* header = m_figures->horizontalHeader();
-    header->setSectionResizeMode(LineColumn, QHeaderView::Stretch);
-    for (const int column : {PricedOnColumn, GrossColumn, RemitColumn})
-        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_figures->horizontalHeaderItem(GrossColumn)->setTextAlignment(Qt::AlignRight);
-    m_figures->horizontalHeaderItem(RemitColumn)->setTextAlignment(Qt::AlignRight);
     m_status->setObjectName(QStringLiteral("status"));
 
-    auto* trid = new QGridLayout;
-    auto* tridTitle = new QLabel(tr("TRID disclosure"));
-    QFont bold = tridTitle->font();
+    // The totals stand outside the table, so that no scrolling hides them.
+    m_totals->setObjectName(QStringLiteral("totals"));
+    m_totalGross->setObjectName(QStringLiteral("totalGross"));
+    m_totalRemit->setObjectName(QStringLiteral("totalRemit"));
+    auto* totalsRow = new QHBoxLayout(m_totals);
+    totalsRow->setContentsMargins(4, 0, 4, 0);
+    auto* totalCaption = new QLabel(tr("Total"));
+    QFont bold = totalCaption->font();
     bold.setBold(true);
-    tridTitle->setFont(bold);
-    trid->addWidget(tridTitle, 0, 0);
-    trid->addWidget(new QLabel(tr("Disclosed")), 0, 1, Qt::AlignRight);
-    trid->addWidget(new QLabel(tr("Charged")), 0, 2, Qt::AlignRight);
-    m_lendersName->setText(QString::fromUtf8(StateCalcs::kLendersTitleInsurance.data(),
-                                             StateCalcs::kLendersTitleInsurance.size()));
-    m_ownersName->setText(QString::fromUtf8(StateCalcs::kOwnersTitleInsurance.data(),
-                                            StateCalcs::kOwnersTitleInsurance.size()));
-    m_lendersDisclosed->setObjectName(QStringLiteral("lendersDisclosed"));
-    m_lendersCharged->setObjectName(QStringLiteral("lendersCharged"));
-    m_ownersDisclosed->setObjectName(QStringLiteral("ownersDisclosed"));
-    m_ownersCharged->setObjectName(QStringLiteral("ownersCharged"));
-    trid->addWidget(m_lendersName, 1, 0);
-    trid->addWidget(m_lendersDisclosed, 1, 1);
-    trid->addWidget(m_lendersCharged, 1, 2);
-    trid->addWidget(m_ownersName, 2, 0);
-    trid->addWidget(m_ownersDisclosed, 2, 1);
-    trid->addWidget(m_ownersCharged, 2, 2);
-    m_tridNone->setText(tr("No title policy in this closing: nothing to disclose for one."));
-    m_tridNone->setForegroundRole(QPalette::PlaceholderText);
-    trid->addWidget(m_tridNone, 3, 0, 1, 3);
-    const int figureWidth = fontMetrics().horizontalAdvance(QStringLiteral("000,000.00")) + 24;
-    trid->setColumnMinimumWidth(1, figureWidth);
-    trid->setColumnMinimumWidth(2, figureWidth);
-    trid->setColumnStretch(3, 1);
-    auto* tridBox = new QWidget;
-    tridBox->setObjectName(QStringLiteral("trid"));
-    tridBox->setLayout(trid);
-    trid->setContentsMargins(0, 0, 0, 0);
+    totalCaption->setFont(bold);
+    totalsRow->addWidget(totalCaption);
+    totalsRow->addStretch(1);
+    totalsRow->addWidget(new QLabel(tr("Gross")));
+    totalsRow->addWidget(m_totalGross);
+    totalsRow->addSpacing(fontMetrics().horizontalAdvance(u'0') * 3);
+    totalsRow->addWidget(new QLabel(tr("Remit")));
+    totalsRow->addWidget(m_totalRemit);
+    for (QLabel* figure : {m_totalGross, m_totalRemit})
+        figure->setFont(bold);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_newQuote);
     buttons->addStretch(1);
-    for (QPushButton* button : {m_copyQuote, m_copyTotal, m_print, m_savePdf}) {
+    for (QPushButton* button : {m_newQuote, m_copyQuote, m_copyTotal, m_print, m_savePdf}) {
         button->setAccessibleName(button->text().remove(u'&').remove(u'…'));
-        buttons->addWidget(button);
+        if (button != m_newQuote)
+            buttons->addWidget(button);
     }
+    m_newQuote->setObjectName(QStringLiteral("newQuote"));
     m_copyQuote->setObjectName(QStringLiteral("copyQuote"));
     m_copyTotal->setObjectName(QStringLiteral("copyTotal"));
     m_print->setObjectName(QStringLiteral("print"));
     m_savePdf->setObjectName(QStringLiteral("savePdf"));
 
+    // The standard commands, with the platform's keys. Ctrl+S and Ctrl+O stay
+    // free for keeping closings.
+    const auto command = [this](const QString& name, QKeySequence::StandardKey key,
+                                void (ClosingWindow::*slot)()) {
+        auto* action = new QAction(name, this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+        return action;
+    };
+    const QAction* newQuote = command(tr("New quote"), QKeySequence::New, &ClosingWindow::NewQuote);
+    const QAction* print = command(tr("Print"), QKeySequence::Print, &ClosingWindow::Print);
+    QAction* quit = command(tr("Quit"), QKeySequence::Quit, &ClosingWindow::CloseWindow);
+    // Some platforms' schemes have no key for quitting; Ctrl+Q is the desktop's.
+    if (quit->shortcut().isEmpty())
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    const auto keys = [](const QAction* action) {
+        return action->shortcut().toString(QKeySequence::NativeText);
+    };
+    m_newQuote->setToolTip(
+        tr("Clear the closing for the next one; the split stays (%1)").arg(keys(newQuote)));
+    m_print->setToolTip(tr("Print the quote (%1)").arg(keys(print)));
+
     auto* figuresHead = new QHBoxLayout;
     figuresHead->addWidget(Caption(tr("Fi&gures"), m_figures));
     figuresHead->addWidget(m_status, 1);
 
-    const auto rule = [] {
+    const auto rule = [](QFrame::Shape shape) {
         auto* line = new QFrame;
-        line->setFrameShape(QFrame::HLine);
+        line->setFrameShape(shape);
         line->setFrameShadow(QFrame::Sunken);
         return line;
     };
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(rule());
-    layout->addWidget(m_endorsements, 1);
-    layout->addWidget(m_letter);
-    layout->addWidget(rule());
-    layout->addLayout(figuresHead);
-    layout->addWidget(m_figures, 1);
-    layout->addWidget(tridBox);
-    layout->addLayout(buttons);
+    auto* closingColumn = new QVBoxLayout;
+    closingColumn->addLayout(inputs);
+    closingColumn->addWidget(rule(QFrame::HLine));
+    closingColumn->addWidget(m_endorsements, 1);
+    closingColumn->addWidget(m_letter);
 
-    // The order Tab takes: down the form, as the agent reads it.
+    auto* figuresColumn = new QVBoxLayout;
+    figuresColumn->addLayout(figuresHead);
+    figuresColumn->addWidget(m_figures);
+    figuresColumn->addWidget(m_totals);
+    figuresColumn->addWidget(m_trid);
+    figuresColumn->addStretch(1);
+    figuresColumn->addLayout(buttons);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(closingColumn, 2);
+    layout->addWidget(rule(QFrame::VLine));
+    layout->addLayout(figuresColumn, 3);
+
+    // The order Tab takes: down the closing, then down the figures.
     std::vector<QWidget*> order{m_split,
                                 m_coverage,
                                 m_price.edit,
@@ -248,9 +326,8 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
                                 m_endorsements->List()};
     for (QWidget* choice : m_endorsements->ChoiceControls())
         order.push_back(choice);
-    for (QWidget* next : {static_cast<QWidget*>(m_letter), static_cast<QWidget*>(m_figures),
-                          static_cast<QWidget*>(m_copyQuote), static_cast<QWidget*>(m_copyTotal),
-                          static_cast<QWidget*>(m_print), static_cast<QWidget*>(m_savePdf)})
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             m_letter, m_figures, m_trid, m_newQuote, m_copyQuote, m_copyTotal, m_print, m_savePdf})
         order.push_back(next);
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -269,28 +346,30 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     connect(m_coverage, &QComboBox::currentIndexChanged, this, &ClosingWindow::Recompute);
     connect(m_endorsements, &EndorsementPicker::Changed, this, &ClosingWindow::Recompute);
     connect(m_letter, &QCheckBox::toggled, this, &ClosingWindow::Recompute);
+    connect(m_newQuote, &QPushButton::clicked, this, &ClosingWindow::NewQuote);
     connect(m_copyQuote, &QPushButton::clicked, this, &ClosingWindow::CopyQuote);
     connect(m_copyTotal, &QPushButton::clicked, this, &ClosingWindow::CopyTotal);
     connect(m_print, &QPushButton::clicked, this, &ClosingWindow::Print);
     connect(m_savePdf, &QPushButton::clicked, this, &ClosingWindow::SaveAsPdf);
 
     // An agency's split rarely changes: it is kept from the last run.
-    connect(m_split, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty())
-            m_settings.remove(kSplitKey);
-        else if (StateCalcs::ReadSplit(text.toStdString()).value)
-            m_settings.setValue(kSplitKey, text);
-    });
+    m_settingsUnwritable = !m_settings.isWritable();
+    connect(m_split, &QLineEdit::textChanged, this, &ClosingWindow::RememberSplit);
     const QString remembered = m_settings.value(kSplitKey).toString();
     if (StateCalcs::ReadSplit(remembered.toStdString()).value)
         m_split->setText(remembered);
     Recompute();
     (m_split->text().isEmpty() ? m_split : m_price.edit)->setFocus();
 
-    // Room for a purchase with a few endorsements, within the screen.
-    QSize size = sizeHint().expandedTo(QSize(960, 760));
-    if (const QScreen* shown = screen())
-        size = size.boundedTo(shown->availableSize() * 0.95);
+    // The whole height the screen offers, less a window manager's frame
+    // (put right once the frame is known), and room for the columns.
+    QSize size = sizeHint().expandedTo(QSize(1200, 0));
+    if (const QScreen* shown = screen()) {
+        const QRect area = shown->availableGeometry();
+        const int frame = qCeil(40 / devicePixelRatioF());
+        size = QSize(std::min(size.width(), area.width() - frame / 4),
+                     std::max(area.height() - frame, 0));
+    }
     resize(size);
 }
 
@@ -315,11 +394,25 @@ QLineEdit* ClosingWindow::AddField(QGridLayout* grid, int row, int column, const
     return edit;
 }
 
+QString ClosingWindow::CleanAmount(const QString& text)
+{
+    // A spreadsheet cell copies with a line break after it, a web page with
+    // a no-break space; QString::trimmed takes every Unicode blank and break.
+    QString amount = text.trimmed();
+    if (amount.startsWith(u'$'))
+        amount = amount.mid(1).trimmed();
+    return amount;
+}
+
 std::optional<double> ClosingWindow::ReadAmount(const AmountField& field, bool& blocked)
 {
-    const QString text = field.edit->text();
-    if (text.isEmpty())
+    const QString text = CleanAmount(field.edit->text());
+    if (field.edit->text().isEmpty())
         return std::nullopt;
+    if (text.isEmpty() && !m_left.contains(field.edit)) {
+        blocked = true; // a blank or a "$" so far
+        return std::nullopt;
+    }
     const auto read = StateCalcs::ReadClosingAmount(text.toStdString());
     if (read.value)
         return read.value;
@@ -357,8 +450,7 @@ void ClosingWindow::Recompute()
     if (!split.value) {
         blocked = true;
         if (splitText.isEmpty())
-            m_splitNote->ShowHint(tr("The agency's premium split, from 10 to 70 percent. It is "
-                                     "remembered for the next time."));
+            m_splitNote->ShowHint(SplitHint());
         else if (splitText.size() >= 2 || m_left.contains(m_split))
             MarkProblem(m_split, m_splitNote, QString::fromStdString(split.error));
     }
@@ -371,8 +463,8 @@ void ClosingWindow::Recompute()
     request.priorLoan = ReadAmount(m_priorLoan, blocked);
     request.coverage = m_coverage->currentIndex() == 1 ? StateCalcs::Coverage::Expanded
                                                        : StateCalcs::Coverage::Standard;
-    m_endorsements->SetBothPolicies(!m_price.edit->text().isEmpty()
-                                    && !m_loan.edit->text().isEmpty());
+    m_endorsements->SetBothPolicies(!CleanAmount(m_price.edit->text()).isEmpty()
+                                    && !CleanAmount(m_loan.edit->text()).isEmpty());
     request.endorsements = m_endorsements->Requests();
     request.closingProtectionLetter = m_letter->isChecked();
     m_request = request;
@@ -440,7 +532,9 @@ void ClosingWindow::ShowNoFigures()
 {
     m_quote.reset();
     m_figures->setRowCount(0);
-    findChild<QWidget*>(QStringLiteral("trid"))->hide();
+    m_trid->setRowCount(0);
+    m_totals->hide();
+    m_trid->hide();
     for (QPushButton* button : {m_copyQuote, m_copyTotal, m_print, m_savePdf})
         button->setEnabled(false);
 }
@@ -448,45 +542,142 @@ void ClosingWindow::ShowNoFigures()
 void ClosingWindow::ShowQuote(const StateCalcs::ClosingQuote& quote)
 {
     m_quote = quote;
-    const int rows = static_cast<int>(quote.lines.size()) + 1;
-    m_figures->setRowCount(rows);
-    const auto put = [this](int row, int column, const QString& text, bool bold) {
-        auto* item = new QTableWidgetItem(text);
-        if (column >= GrossColumn)
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (bold) {
-            QFont font = item->font();
-            font.setBold(true);
-            item->setFont(font);
-        }
-        m_figures->setItem(row, column, item);
-    };
+    m_figures->setRowCount(static_cast<int>(quote.lines.size()));
     int row = 0;
     for (const StateCalcs::QuotedLine& line : quote.lines) {
-        put(row, LineColumn, QString::fromUtf8(line.text.data(), line.text.size()), false);
-        put(row, PricedOnColumn, PricedOnText(line), false);
-        put(row, GrossColumn, QString::fromStdString(line.grossText), false);
-        put(row, RemitColumn, QString::fromStdString(line.remitText), false);
+        const QString text = FromView(line.text).simplified();
+        auto* name = Cell(text);
+        name->setToolTip(text);
+        m_figures->setItem(row, LineColumn, name);
+        m_figures->setItem(row, PricedOnColumn, Cell(PricedOnText(line)));
+        const QString gross = QString::fromStdString(line.grossText);
+        const QString remit = QString::fromStdString(line.remitText);
+        m_figures->setItem(row, GrossColumn, Cell(gross, tr("%1, gross, %2").arg(text, gross)));
+        m_figures->setItem(row, RemitColumn, Cell(remit, tr("%1, remit, %2").arg(text, remit)));
         ++row;
     }
-    put(row, LineColumn, tr("Total"), true);
-    put(row, PricedOnColumn, QString(), true);
-    put(row, GrossColumn, Cents(quote.grossCents), true);
-    put(row, RemitColumn, Cents(quote.remitCents), true);
+    const QString gross = Cents(quote.grossCents);
+    const QString remit = Cents(quote.remitCents);
+    m_totalGross->setText(gross);
+    m_totalGross->setAccessibleName(tr("Total gross, %1").arg(gross));
+    m_totalRemit->setText(remit);
+    m_totalRemit->setAccessibleName(tr("Total remit, %1").arg(remit));
+    m_totals->show();
 
+    // The disclosure as the Loan Estimate itemises it: each section's title,
+    // its "Title –" rows, a note under a row that needs one, the total.
     const StateCalcs::TridDisclosure& trid = quote.trid;
-    for (QLabel* label : {m_lendersName, m_lendersDisclosed, m_lendersCharged})
-        label->setVisible(trid.hasLoanPolicy);
-    for (QLabel* label : {m_ownersName, m_ownersDisclosed, m_ownersCharged})
-        label->setVisible(trid.hasOwnersPolicy);
-    m_tridNone->setVisible(!trid.hasLoanPolicy && !trid.hasOwnersPolicy);
-    m_lendersDisclosed->setText(Cents(trid.lendersDisclosedCents));
-    m_lendersCharged->setText(Cents(trid.lendersChargedCents));
-    m_ownersDisclosed->setText(Cents(trid.ownersDisclosedCents));
-    m_ownersCharged->setText(Cents(trid.ownersChargedCents));
-    findChild<QWidget*>(QStringLiteral("trid"))->show();
+    m_trid->clearSpans();
+    m_trid->setRowCount(0);
+    const auto append = [this](QTableWidgetItem* first) {
+        const int at = m_trid->rowCount();
+        m_trid->insertRow(at);
+        m_trid->setItem(at, TridNameColumn, first);
+        return at;
+    };
+    const auto spanned = [&](QTableWidgetItem* item) {
+        m_trid->setSpan(append(item), 0, 1, TridColumnCount);
+    };
+    std::optional<StateCalcs::TridSection> section;
+    for (const StateCalcs::TridRow& item : trid.rows) {
+        if (item.section != section)
+            spanned(
+                Emphasised(new QTableWidgetItem(FromView(TridSectionName(item.section))), true));
+        section = item.section;
+        const QString note = QString::fromStdString(item.note);
+        QString name = QString::fromStdString(item.name);
+        if (!item.policyNamed)
+            name += tr(" (no policy named)");
+        auto* nameCell = Cell(name);
+        nameCell->setToolTip(note.isEmpty() ? name : name + u'\n' + note);
+        nameCell->setData(Qt::AccessibleDescriptionRole, note);
+        const int at = append(nameCell);
+        const QString spoken = SpokenName(item, quote.lines[item.line].role);
+        const QString disclosed = Cents(item.disclosedCents);
+        const QString charged = Cents(item.chargedCents);
+        m_trid->setItem(at, DisclosedColumn,
+                        Cell(disclosed, tr("%1, disclosed, %2").arg(spoken, disclosed)));
+        m_trid->setItem(at, ChargedColumn,
+                        Cell(charged, tr("%1, charged, %2").arg(spoken, charged)));
+        if (!note.isEmpty() && item.policyNamed) {
+            auto* noteCell = Emphasised(new QTableWidgetItem(note), false, true);
+            noteCell->setToolTip(note);
+            noteCell->setForeground(palette().brush(QPalette::PlaceholderText));
+            spanned(noteCell);
+        }
+    }
+    const int total = append(Emphasised(Cell(tr("Total")), true));
+    const QString disclosed = Cents(trid.disclosedCents);
+    const QString charged = Cents(trid.chargedCents);
+    m_trid->setItem(
+        total, DisclosedColumn,
+        Emphasised(Cell(disclosed, tr("TRID total, disclosed, %1").arg(disclosed)), true));
+    m_trid->setItem(total, ChargedColumn,
+                    Emphasised(Cell(charged, tr("TRID total, charged, %1").arg(charged)), true));
+    m_trid->show();
     for (QPushButton* button : {m_copyQuote, m_copyTotal, m_print, m_savePdf})
         button->setEnabled(true);
+}
+
+void ClosingWindow::NewQuote()
+{
+    for (QLineEdit* edit : {m_price.edit, m_loan.edit, m_priorOwners.edit, m_priorLoan.edit})
+        edit->clear();
+    m_coverage->setCurrentIndex(0);
+    m_letter->setChecked(false);
+    m_endorsements->Clear();
+    m_left.clear();
+    Recompute();
+    (m_split->text().isEmpty() ? m_split : m_price.edit)->setFocus();
+}
+
+void ClosingWindow::RememberSplit(const QString& text)
+{
+    if (text.isEmpty())
+        m_settings.remove(kSplitKey);
+    else if (StateCalcs::ReadSplit(text.toStdString()).value)
+        m_settings.setValue(kSplitKey, text);
+    else
+        return;
+    m_settings.sync();
+    if (m_settings.status() == QSettings::NoError || m_settingsNote->IsProblem())
+        return;
+    // Said once; the hint under the split stops promising.
+    m_settingsUnwritable = true;
+    m_settingsNote->ShowProblem(tr("The split cannot be remembered: %1 cannot be written.")
+                                    .arg(QDir::toNativeSeparators(m_settings.fileName())));
+}
+
+QString ClosingWindow::SplitHint() const
+{
+    return m_settingsUnwritable
+               ? tr("The agency's premium split, from 10 to 70 percent.")
+               : tr("The agency's premium split, from 10 to 70 percent. It is remembered for "
+                    "the next time.");
+}
+
+void ClosingWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_fitted || event->spontaneous())
+        return;
+    m_fitted = true;
+    // The window manager's frame is known a moment after the window shows.
+    QTimer::singleShot(250, this, &ClosingWindow::FitToScreen);
+}
+
+void ClosingWindow::FitToScreen()
+{
+    const QScreen* shown = screen();
+    if (!shown || isMaximized() || isFullScreen())
+        return;
+    const QRect area = shown->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int over = frame.height() - area.height();
+    if (over > 0)
+        resize(width(), std::max(height() - over, minimumSizeHint().height()));
+    if (over > 0 || frame.top() < area.top() || frame.bottom() > area.bottom())
+        move(frame.left(), area.top());
 }
 
 void ClosingWindow::CopyQuote()

@@ -1,11 +1,13 @@
 #pragma once
 
-// The closing quote window: everything the agent types about one closing at
-// the top (split, amounts, coverage), the endorsements and the closing
-// protection letter in the middle, and at the bottom every title charge of
-// the closing with its Gross and Remit, the totals and the TRID disclosure,
-// recomputed at every key. The quote goes out by the clipboard, the printer
-// or a PDF file, without the split and the remittances.
+// The closing quote window: on the left what the agent types about one
+// closing (split, coverage, amounts), the endorsements and the closing
+// protection letter; on the right every title charge of the closing with
+// its Gross and Remit, the totals (always in view, outside anything that
+// scrolls) and the TRID disclosure line by line, recomputed at every key.
+// The quote goes out by the clipboard, the printer or a PDF file, without
+// the split and the remittances. New quote (Ctrl+N) starts the next closing
+// with the same split.
 //
 // Who does what: EndorsementPicker holds the endorsement list and its
 // filter, FieldNote the one-line notes and the marks, QuoteDocument the
@@ -50,6 +52,16 @@ public:
     // The quote the window shows; nothing while it shows no figures.
     const std::optional<StateCalcs::ClosingQuote>& Quote() const { return m_quote; }
 
+    // Clears the closing for the next one; the split stays.
+    void NewQuote();
+
+    // An amount as the agent pastes it, ready for the engine's reader:
+    // Unicode blanks and line breaks around it go, and one leading "$".
+    static QString CleanAmount(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct AmountField {
         QLineEdit* edit;
@@ -68,21 +80,30 @@ private:
     void CopyTotal();
     void Print();
     void SaveAsPdf();
+    void RememberSplit(const QString& text);
+    QString SplitHint() const;
+    void FitToScreen();
+    void CloseWindow() { close(); }
 
     QSettings& m_settings;
     Dialogs m_dialogs;
     QLineEdit* m_split;
     FieldNote* m_splitNote;
+    FieldNote* m_settingsNote;
     AmountField m_price{}, m_loan{}, m_priorOwners{}, m_priorLoan{};
     QComboBox* m_coverage;
     EndorsementPicker* m_endorsements;
     QCheckBox* m_letter;
     FieldNote* m_status;
     QTableWidget* m_figures;
-    QLabel* m_tridNone;
-    QLabel *m_lendersName, *m_lendersDisclosed, *m_lendersCharged;
-    QLabel *m_ownersName, *m_ownersDisclosed, *m_ownersCharged;
-    QPushButton *m_copyQuote, *m_copyTotal, *m_print, *m_savePdf;
+    QWidget* m_totals;
+    QLabel *m_totalGross, *m_totalRemit;
+    QTableWidget* m_trid;
+    QPushButton *m_newQuote, *m_copyQuote, *m_copyTotal, *m_print, *m_savePdf;
+    // Once the settings could not be written, the window says so and stops
+    // promising to remember the split.
+    bool m_settingsUnwritable = false;
+    bool m_fitted = false;
     // Fields the agent has left (or pressed <ENTER> in) since last typing in
     // them: an amount that is still being typed is not marked until then.
     QList<QLineEdit*> m_left;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace closing {
@@ -44,7 +45,10 @@ EndorsementPicker::EndorsementPicker(QWidget* parent)
     : QWidget(parent),
       m_filter(new QLineEdit),
       m_list(new QListWidget),
-      m_nothingFits(new QLabel(tr("No endorsement fits the filter.")))
+      m_nothingFits(new QLabel(tr("No endorsement fits the filter."))),
+      m_choice(new QFrame),
+      m_question(new QLabel),
+      m_group(new QButtonGroup(this))
 {
     auto* filterLabel = new QLabel(tr("&Find"));
     filterLabel->setBuddy(m_filter);
@@ -73,46 +77,44 @@ EndorsementPicker::EndorsementPicker(QWidget* parent)
     head->addWidget(filterLabel);
     head->addWidget(m_filter, 2);
 
+    // The policy of the current line: one choice, so that each of its
+    // mnemonics names one button and chooses it.
+    m_choice->setObjectName(QStringLiteral("policyChoice"));
+    auto* owners = new QRadioButton(tr("o&wner's policy"));
+    auto* loan = new QRadioButton(tr("lo&an policy"));
+    owners->setObjectName(QStringLiteral("policyOwners"));
+    loan->setObjectName(QStringLiteral("policyLoan"));
+    m_group->addButton(owners, kOwners);
+    m_group->addButton(loan, kLoan);
+    auto* row = new QHBoxLayout(m_choice);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->addWidget(m_question);
+    row->addWidget(owners);
+    row->addWidget(loan);
+    row->addStretch(1);
+    m_choice->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(head);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_nothingFits);
+    layout->addWidget(m_choice);
 
-    for (const EndorsementLine& line : StateCalcs::EndorsementLines()) {
-        if (!StateCalcs::IsPricedOnAPolicy(line))
-            continue;
-        auto* frame = new QFrame;
-        frame->setObjectName(QStringLiteral("zoningChoice"));
-        const QString question = tr("ALTA %1 is on the").arg(FromView(line.form));
-        frame->setAccessibleName(question);
-        auto* owners = new QRadioButton(tr("o&wner's policy"));
-        auto* loan = new QRadioButton(tr("lo&an policy"));
-        owners->setObjectName(QStringLiteral("zoningOwners"));
-        loan->setObjectName(QStringLiteral("zoningLoan"));
-        auto* group = new QButtonGroup(frame);
-        group->addButton(owners, kOwners);
-        group->addButton(loan, kLoan);
-        auto* row = new QHBoxLayout(frame);
-        row->setContentsMargins(4, 2, 4, 2);
-        row->addWidget(new QLabel(question));
-        row->addWidget(owners);
-        row->addWidget(loan);
-        row->addStretch(1);
-        frame->hide();
-        layout->addWidget(frame);
-        m_choices.push_back({line.entry, frame, group});
-        connect(group, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-            if (!checked)
-                return;
-            ShowChoices();
-            emit Changed();
-        });
-    }
-
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        const QListWidgetItem* item = m_list->currentItem();
+        if (!checked || !item)
+            return;
+        m_policies[item->data(kEntryRole).value<std::size_t>()] = id == kOwners ? Policy::Owners
+                                                                                : Policy::Loan;
+        ShowLineText(m_list->currentRow());
+        ShowChoice();
+        emit Changed();
+    });
     connect(m_filter, &QLineEdit::textChanged, this, &EndorsementPicker::ApplyFilter);
+    connect(m_list, &QListWidget::currentRowChanged, this, &EndorsementPicker::ShowChoice);
     connect(m_list, &QListWidget::itemChanged, this, [this] {
-        ShowChoices();
+        ShowChoice();
         emit Changed();
     });
 }
@@ -122,7 +124,10 @@ void EndorsementPicker::SetBothPolicies(bool both)
     if (m_both == both)
         return;
     m_both = both;
-    ShowChoices();
+    const QSignalBlocker quiet(m_list);
+    for (int row = 0; row < m_list->count(); ++row)
+        ShowLineText(row);
+    ShowChoice();
 }
 
 std::vector<StateCalcs::EndorsementRequest> EndorsementPicker::Requests() const
@@ -133,21 +138,35 @@ std::vector<StateCalcs::EndorsementRequest> EndorsementPicker::Requests() const
         if (item->checkState() != Qt::Checked)
             continue;
         StateCalcs::EndorsementRequest request{item->data(kEntryRole).value<std::size_t>(), {}};
-        for (const ZoningChoice& choice : m_choices)
-            if (m_both && choice.entry == request.entry && choice.group->checkedId() >= 0)
-                request.policy = choice.group->checkedId() == kOwners ? Policy::Owners
-                                                                      : Policy::Loan;
+        if (const auto chosen = m_policies.find(request.entry);
+            m_both && chosen != m_policies.end())
+            request.policy = chosen->second;
         requests.push_back(request);
     }
     return requests;
 }
 
+void EndorsementPicker::Clear()
+{
+    {
+        const QSignalBlocker quiet(m_list);
+        m_policies.clear();
+        for (int row = 0; row < m_list->count(); ++row) {
+            m_list->item(row)->setCheckState(Qt::Unchecked);
+            ShowLineText(row);
+        }
+    }
+    m_filter->clear();
+    m_list->setCurrentRow(0);
+    ShowChoice();
+    emit Changed();
+}
+
 std::vector<QWidget*> EndorsementPicker::ChoiceControls() const
 {
     std::vector<QWidget*> controls;
-    for (const ZoningChoice& choice : m_choices)
-        for (QAbstractButton* button : choice.group->buttons())
-            controls.push_back(button);
+    for (QAbstractButton* button : m_group->buttons())
+        controls.push_back(button);
     return controls;
 }
 
@@ -171,16 +190,51 @@ void EndorsementPicker::ApplyFilter(const QString& filter)
             }
 }
 
-void EndorsementPicker::ShowChoices()
+void EndorsementPicker::ShowLineText(int row)
 {
-    for (const ZoningChoice& choice : m_choices) {
-        const auto row = static_cast<int>(choice.entry - StateCalcs::EndorsementLines()[0].entry);
-        const bool checked = m_list->item(row)->checkState() == Qt::Checked;
-        choice.frame->setVisible(m_both && checked);
-        // Marked until the agent says which policy the line is on.
-        SetMarked(choice.frame, m_both && checked && choice.group->checkedId() < 0,
-                  tr("Choose the owner's or the loan policy."));
+    QListWidgetItem* item = m_list->item(row);
+    const auto entry = item->data(kEntryRole).value<std::size_t>();
+    QString text = LineText(*StateCalcs::EndorsementAt(entry));
+    if (const auto chosen = m_policies.find(entry); m_both && chosen != m_policies.end())
+        text += chosen->second == Policy::Owners ? tr(" — on the owner's policy")
+                                                 : tr(" — on the loan policy");
+    if (item->text() != text)
+        item->setText(text);
+}
+
+void EndorsementPicker::ShowChoice()
+{
+    const QListWidgetItem* item = m_list->currentItem();
+    const bool shown = m_both && item && !item->isHidden() && item->checkState() == Qt::Checked;
+    m_choice->setVisible(shown);
+    if (!shown) {
+        SetMarked(m_choice, false);
+        return;
     }
+    const auto entry = item->data(kEntryRole).value<std::size_t>();
+    const EndorsementLine& line = *StateCalcs::EndorsementAt(entry);
+    const QString question = tr("ALTA %1 is on the").arg(FromView(line.form));
+    m_question->setText(question);
+    m_choice->setAccessibleName(question);
+    const auto chosen = m_policies.find(entry);
+    {
+        const QSignalBlocker quiet(m_group);
+        m_group->setExclusive(false);
+        for (QAbstractButton* button : m_group->buttons())
+            button->setChecked(chosen != m_policies.end()
+                               && m_group->id(button)
+                                      == (chosen->second == Policy::Owners ? kOwners : kLoan));
+        m_group->setExclusive(true);
+    }
+    // Tab reaches the chosen policy, or the owner's while none is chosen.
+    for (QAbstractButton* button : m_group->buttons()) {
+        const bool reached = chosen == m_policies.end() ? m_group->id(button) == kOwners
+                                                        : button->isChecked();
+        button->setFocusPolicy(reached ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+    // A zoning line is marked until the agent says which policy it is on.
+    SetMarked(m_choice, StateCalcs::IsPricedOnAPolicy(line) && chosen == m_policies.end(),
+              tr("Choose the owner's or the loan policy."));
 }
 
 } // namespace closing

@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QTextTable>
 
+#include <algorithm>
+
 namespace closing {
 namespace {
 
@@ -38,11 +40,13 @@ QString Amount(double amount)
 }
 
 // The rows of the quote that go out: the lines, their total, then the TRID
-// disclosure of each policy the closing has. Each row is its cells.
+// disclosure line by line under its sections, with its total. Each row is
+// its cells; a section's title or a note is a row of one cell.
 struct OutgoingRows {
     QList<QStringList> lines;
     QStringList total;
     QList<QStringList> trid;
+    QStringList tridTotal;
 };
 
 const QStringList kLineHeader{QStringLiteral("Line"), QStringLiteral("Priced on"),
@@ -58,12 +62,21 @@ OutgoingRows RowsOf(const ClosingQuote& quote)
                            QString::fromStdString(line.grossText)});
     rows.total = {QStringLiteral("Total"), QString(), Cents(quote.grossCents)};
     const StateCalcs::TridDisclosure& trid = quote.trid;
-    if (trid.hasLoanPolicy)
-        rows.trid.append({FromView(StateCalcs::kLendersTitleInsurance),
-                          Cents(trid.lendersDisclosedCents), Cents(trid.lendersChargedCents)});
-    if (trid.hasOwnersPolicy)
-        rows.trid.append({FromView(StateCalcs::kOwnersTitleInsurance),
-                          Cents(trid.ownersDisclosedCents), Cents(trid.ownersChargedCents)});
+    std::optional<StateCalcs::TridSection> section;
+    for (const StateCalcs::TridRow& row : trid.rows) {
+        if (row.section != section)
+            rows.trid.append({FromView(StateCalcs::TridSectionName(row.section))});
+        section = row.section;
+        // A line placed for want of a named policy says so in a word, as on screen.
+        rows.trid.append(
+            {QString::fromStdString(row.name)
+                 + (row.policyNamed ? QString() : QStringLiteral(" (no policy named)")),
+             Cents(row.disclosedCents), Cents(row.chargedCents)});
+        if (!row.note.empty() && row.policyNamed)
+            rows.trid.append({QStringLiteral("    ") + QString::fromStdString(row.note)});
+    }
+    rows.tridTotal = {QStringLiteral("Total"), Cents(trid.disclosedCents),
+                      Cents(trid.chargedCents)};
     return rows;
 }
 
@@ -116,7 +129,6 @@ public:
                const QList<qreal>& widths, int textColumns, const QStringList& boldRow = {})
     {
         QTextTableFormat format;
-        format.setHeaderRowCount(header.isEmpty() ? 0 : 1);
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
         QList<QTextLength> columns;
         for (const qreal width : widths)
@@ -132,6 +144,7 @@ public:
         const int rowCount = static_cast<int>(rows.size() + (header.isEmpty() ? 0 : 1)
                                               + (boldRow.isEmpty() ? 0 : 1));
         QTextTable* table = m_cursor.insertTable(rowCount, static_cast<int>(widths.size()), format);
+        m_tables.append({table, !header.isEmpty()});
         int row = 0;
         if (!header.isEmpty())
             Row(table, row++, header, textColumns, true, QColor(0xee, 0xee, 0xee));
@@ -144,10 +157,31 @@ public:
         m_started = false;
     }
 
+    // The tables laid out, each with whether its first row is a header.
+    struct LaidTable {
+        QTextTable* table;
+        bool header;
+    };
+    const QList<LaidTable>& Tables() const { return m_tables; }
+
 private:
-    void Row(QTextTable* table, int row, const QStringList& cells, int textColumns, bool bold,
+    void Row(QTextTable* table, int row, QStringList cells, int textColumns, bool bold,
              const QColor& background)
     {
+        // A row of one cell (a section's title, or an indented note) spans the table.
+        if (cells.size() == 1 && table->columns() > 1) {
+            table->mergeCells(row, 0, 1, table->columns());
+            const bool note = cells[0].startsWith(u' ');
+            bold = bold || !note;
+            cells[0] = cells[0].trimmed();
+            if (note) {
+                QTextCursor cursor = table->cellAt(row, 0).firstCursorPosition();
+                QTextCharFormat italic;
+                italic.setFontItalic(true);
+                cursor.insertText(cells[0], italic);
+                return;
+            }
+        }
         for (int column = 0; column < cells.size(); ++column) {
             QTextTableCell cell = table->cellAt(row, column);
             if (background.isValid()) {
@@ -168,7 +202,89 @@ private:
     QTextCursor m_cursor;
     qreal m_point;
     bool m_started = false;
+    QList<LaidTable> m_tables;
 };
+
+// The document cut into pages between its rows and paragraphs, never
+// through one: a slice of the document for each page, and on a page that
+// continues a table, that table's header row above the slice.
+struct PageSlice {
+    qreal top, bottom;                     // of the document, in its coordinates
+    qreal headerTop = 0, headerBottom = 0; // a header to repeat; empty when none
+};
+
+QList<PageSlice> CutIntoPages(QTextDocument& document, const QList<PrintedQuote::LaidTable>& tables,
+                              qreal pageHeight)
+{
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    const auto extent = [layout](const QTextBlock& block) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        return std::pair{rect.top(), rect.bottom()};
+    };
+    // What must stay whole: each paragraph outside the tables and each row
+    // of a table, by the extent of its text.
+    QList<std::pair<qreal, qreal>> pieces;
+    struct Header {
+        qreal top, bottom, tableBottom;
+    };
+    QList<Header> headers;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (!QTextCursor(block).currentTable())
+            pieces.append(extent(block));
+    for (const PrintedQuote::LaidTable& laid : tables) {
+        QTextTable* table = laid.table;
+        QList<std::pair<qreal, qreal>> rows;
+        for (int row = 0; row < table->rows(); ++row) {
+            std::pair<qreal, qreal> whole{1e12, -1e12};
+            for (int column = 0; column < table->columns(); ++column) {
+                const QTextTableCell cell = table->cellAt(row, column);
+                if (cell.row() != row || cell.column() != column)
+                    continue; // covered by a merged cell
+                for (const QTextBlock& block :
+                     {cell.firstCursorPosition().block(), cell.lastCursorPosition().block()}) {
+                    const auto [top, bottom] = extent(block);
+                    whole = {std::min(whole.first, top), std::max(whole.second, bottom)};
+                }
+            }
+            rows.append(whole);
+        }
+        pieces.append(rows);
+        if (laid.header && rows.size() > 1) {
+            // The header with its padding: halfway to the row above and below.
+            const qreal padding = (rows[1].first - rows[0].second) / 2;
+            headers.append({rows[0].first - padding, rows[0].second + padding, rows.last().second});
+        }
+    }
+    std::sort(pieces.begin(), pieces.end());
+    // Where a page may end: halfway between two pieces that do not overlap.
+    QList<qreal> breaks;
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        if (pieces[i - 1].second <= pieces[i].first)
+            breaks.append((pieces[i - 1].second + pieces[i].first) / 2);
+    const qreal end = layout->documentSize().height();
+
+    QList<PageSlice> pages;
+    PageSlice page{0, 0};
+    while (true) {
+        const qreal room = std::max(pageHeight - (page.headerBottom - page.headerTop),
+                                    pageHeight / 2);
+        if (end - page.top <= room) {
+            page.bottom = end;
+            pages.append(page);
+            return pages;
+        }
+        qreal cut = page.top + room;
+        const auto last = std::upper_bound(breaks.begin(), breaks.end(), cut);
+        if (last != breaks.begin() && *(last - 1) > page.top)
+            cut = *(last - 1); // else a piece taller than a page is cut where it must be
+        page.bottom = cut;
+        pages.append(page);
+        page = {cut, 0};
+        for (const Header& header : headers)
+            if (cut > header.bottom && cut < header.tableBottom)
+                page.headerTop = header.top, page.headerBottom = header.bottom;
+    }
+}
 
 } // namespace
 
@@ -196,13 +312,14 @@ QString QuoteHtml(const ClosingQuote& quote)
         html += HtmlRow(row, "td", 2);
     html += HtmlRow(rows.total, "td", 2, true);
     html += QStringLiteral("</table>");
-    if (!rows.trid.isEmpty()) {
-        html += QStringLiteral("<p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">");
-        html += HtmlRow(kTridHeader, "th", 1);
-        for (const QStringList& row : rows.trid)
-            html += HtmlRow(row, "td", 1);
-        html += QStringLiteral("</table>");
-    }
+    html += QStringLiteral("<p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">");
+    html += HtmlRow(kTridHeader, "th", 1);
+    for (const QStringList& row : rows.trid)
+        html += row.size() == 1 ? QStringLiteral("<tr><td colspan=\"3\">%1</td></tr>")
+                                      .arg(row[0].trimmed().toHtmlEscaped())
+                                : HtmlRow(row, "td", 1);
+    html += HtmlRow(rows.tridTotal, "td", 1, true);
+    html += QStringLiteral("</table>");
     return html + QStringLiteral("<p>") + (kRatesEffective + u' ' + kEstimate).toHtmlEscaped()
            + QStringLiteral("</p></body></html>");
 }
@@ -214,12 +331,11 @@ QString QuoteText(const ClosingQuote& quote)
     for (const QStringList& row : rows.lines)
         text.append(row.join(u'\t'));
     text.append(rows.total.join(u'\t'));
-    if (!rows.trid.isEmpty()) {
-        text.append(QString());
-        text.append(kTridHeader.join(u'\t'));
-        for (const QStringList& row : rows.trid)
-            text.append(row.join(u'\t'));
-    }
+    text.append(QString());
+    text.append(kTridHeader.join(u'\t'));
+    for (const QStringList& row : rows.trid)
+        text.append(row.join(u'\t'));
+    text.append(rows.tridTotal.join(u'\t'));
     text.append(QString());
     text.append(kRatesEffective + u' ' + kEstimate);
     return text.join(u'\n') + u'\n';
@@ -249,7 +365,8 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
     document.documentLayout()->setPaintDevice(&printer);
     document.setDefaultFont(font);
     document.setDocumentMargin(0);
-    document.setPageSize(body.size());
+    // One long page, cut into the printer's pages below.
+    document.setTextWidth(body.width());
 
     const QString dateText = QLocale(QLocale::English, QLocale::UnitedStates)
                                  .toString(date, QStringLiteral("MMMM d, yyyy"));
@@ -275,13 +392,20 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
 
     const OutgoingRows rows = RowsOf(quote);
     printed.Table(kLineHeader, rows.lines, {56, 29, 15}, 2, rows.total);
-    if (!rows.trid.isEmpty())
-        printed.Table(kTridHeader, rows.trid, {56, 22, 22}, 1);
+    printed.Table(kTridHeader, rows.trid, {56, 22, 22}, 1, rows.tridTotal);
     printed.Paragraph(kRatesEffective);
     printed.Paragraph(kEstimate);
 
-    const int pages = document.pageCount();
-    for (int page = 0; page < pages; ++page) {
+    const QList<PageSlice> slices = CutIntoPages(document, printed.Tables(), body.height());
+    const auto pages = slices.size();
+    // Draws a band of the document at `at` on the page, and nothing outside it.
+    const auto draw = [&](qreal top, qreal bottom, qreal at) {
+        painter.save();
+        painter.translate(body.left(), at - top);
+        document.drawContents(&painter, QRectF(0, top, body.width(), bottom - top));
+        painter.restore();
+    };
+    for (qsizetype page = 0; page < pages; ++page) {
         if (page > 0)
             printer.newPage();
         painter.setFont(small);
@@ -295,11 +419,11 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
         const QRectF foot(0, paper.height() - band * 0.6, paper.width(), band * 0.6);
         painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom,
                          QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages));
-        painter.save();
-        painter.translate(body.left(), body.top() - page * body.height());
-        document.drawContents(&painter,
-                              QRectF(0, page * body.height(), body.width(), body.height()));
-        painter.restore();
+        const PageSlice& slice = slices[page];
+        const qreal header = slice.headerBottom - slice.headerTop;
+        if (header > 0)
+            draw(slice.headerTop, slice.headerBottom, body.top());
+        draw(slice.top, slice.bottom, body.top() + header);
     }
     return painter.end();
 }

@@ -1,11 +1,11 @@
 // Tarnwell Closing Quote: every title charge of one closing on one screen.
 
+#include "closing/ClosingApplication.h"
 #include "closing/ClosingWindow.h"
 
 #include "startup/DesktopStart.h"
 
 #include <QApplication>
-#include <QSettings>
 
 int main(int argc, char* argv[])
 {
@@ -13,12 +13,10 @@ int main(int argc, char* argv[])
     startup::DisplayOpening opening("tarnwell-closing");
     QApplication app(argc, argv);
     opening.Release();
-    QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
-    QApplication::setApplicationName(QStringLiteral("Closing"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tarnwell Closing Quote"));
+    closing::NameApplication();
     startup::SetWindowIcon("org.tarnwell.TarnwellClosing");
-    QSettings settings;
-    closing::ClosingWindow window(settings);
+    const auto settings = closing::OpenSettings();
+    closing::ClosingWindow window(*settings);
     window.show();
     return app.exec();
 }

@@ -170,14 +170,34 @@ std::string_view PolicyWord(Policy policy)
     return policy == Policy::Owners ? "owner" : "loan";
 }
 
+// A figure as the agent sees it: its whole cents, and its "Standard" text
+// written from them, or from the exact value where they do not fit.
+struct Shown {
+    Shown(std::int64_t c, std::string t) : cents(c), text(std::move(t)) {}
+    explicit Shown(double amount)
+    {
+        cents = StandardCentsOrNone(amount);
+        if (cents != kNoCents) {
+            text = FormatCents(cents);
+        } else {
+            text = FormatStandard(amount);
+            cents = CentsOfText(text);
+        }
+    }
+
+    std::int64_t cents;
+    std::string text;
+};
+
 // Builds a quoted line: the pricing of its catalogue line on the amounts
 // as shown, with the figures as shown.
 class LineMaker {
 public:
     explicit LineMaker(double splitPercent) : m_split(splitPercent) {}
 
-    std::optional<QuotedLine> Make(LineRole role, std::size_t entry, std::vector<PricedOn> pricedOn,
-                                   std::optional<Policy> policy = std::nullopt) const
+    // Adds the line to `lines`; false when the catalogue line cannot price it.
+    bool Make(std::vector<QuotedLine>& lines, LineRole role, std::size_t entry,
+              std::vector<PricedOn> pricedOn, std::optional<Policy> policy = std::nullopt) const
     {
         const std::string_view text = RateEntries[entry];
         const std::string code = RateCodeOf(text);
@@ -188,26 +208,17 @@ public:
             amounts.second = pricedOn[1].amount;
         auto pricing = PriceLine(code, amounts, m_split);
         if (!pricing || !pricing->remit)
-            return std::nullopt;
+            return false;
         // The second amount shows capped at the first, as the window shows it.
         if (pricedOn.size() > 1)
             pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
-        // Each figure is written once; its cents are read off the text shown.
-        std::string grossText = ChargeText(*pricing);
-        std::string remitText = FormatStandard(*pricing->remit);
-        const std::int64_t grossCents = pricing->noCharge ? 0 : CentsOfText(grossText);
-        const std::int64_t remitCents = CentsOfText(remitText);
-        return QuotedLine{role,
-                          entry,
-                          text,
-                          text.substr(0, code.size()),
-                          policy,
-                          std::move(pricedOn),
-                          *pricing,
-                          grossCents,
-                          remitCents,
-                          std::move(grossText),
-                          std::move(remitText)};
+        // Each figure's cents are those its text shows.
+        Shown gross = pricing->noCharge ? Shown{0, ChargeText(*pricing)} : Shown(pricing->total);
+        Shown remit(*pricing->remit);
+        lines.emplace_back(role, entry, text, text.substr(0, code.size()), policy,
+                           std::move(pricedOn), *pricing, gross.cents, remit.cents,
+                           std::move(gross.text), std::move(remit.text));
+        return true;
     }
 
 private:
@@ -308,6 +319,106 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
         }
     }
     return std::nullopt;
+}
+
+std::string_view PolicyName(Policy policy)
+{
+    return policy == Policy::Owners ? "owner's" : "loan";
+}
+
+// The disclosure's rows: each line of the quote where the forms put it.
+std::vector<TridRow> ItemisedRows(const ClosingQuote& quote, const TridDisclosure& trid)
+{
+    const bool anyPolicy = trid.hasLoanPolicy || trid.hasOwnersPolicy;
+    std::vector<TridRow> loanCosts, otherCosts, letter;
+    for (std::size_t i = 0; i < quote.lines.size(); ++i) {
+        const QuotedLine& line = quote.lines[i];
+        TridRow row{TridSection::ExistingPolicy,
+                    {},
+                    i,
+                    std::nullopt,
+                    true,
+                    line.grossCents,
+                    line.grossCents,
+                    {}};
+        switch (line.role) {
+        case LineRole::LoanPolicy:
+            row.name = kLendersTitleInsurance;
+            row.policy = Policy::Loan;
+            row.disclosedCents = trid.lendersDisclosedCents;
+            break;
+        case LineRole::OwnersPolicy:
+            row.name = kOwnersTitleInsurance;
+            row.policy = Policy::Owners;
+            row.disclosedCents = trid.ownersDisclosedCents;
+            if (row.disclosedCents < 0)
+                row.note = "below zero: the owner's " + FormatCents(trid.ownersChargedCents)
+                           + " plus the simultaneous loan's "
+                           + FormatCents(trid.lendersChargedCents)
+                           + " is less than the lender's disclosed "
+                           + FormatCents(trid.lendersDisclosedCents);
+            break;
+        case LineRole::Endorsement: {
+            const EndorsementLine& endorsement = *EndorsementAt(line.entry);
+            row.name = "Title – ALTA " + std::string(endorsement.form) + ' '
+                       + std::string(endorsement.title);
+            if (!anyPolicy)
+                break;
+            const auto present = [&](std::optional<Policy> policy) {
+                return policy
+                       && (*policy == Policy::Owners ? trid.hasOwnersPolicy : trid.hasLoanPolicy);
+            };
+            const std::optional<Policy> form = PolicyOfForm(endorsement);
+            if (present(line.policy)) {
+                row.policy = line.policy;
+            } else if (present(form)) {
+                row.policy = form;
+            } else {
+                row.policy = trid.hasLoanPolicy ? Policy::Loan : Policy::Owners;
+                row.policyNamed = !(trid.hasLoanPolicy && trid.hasOwnersPolicy);
+                if (!row.policyNamed)
+                    row.note = "no policy was named: shown under the lender's title insurance";
+                else if (form)
+                    row.note = "the form is written for the " + std::string(PolicyName(*form))
+                               + " policy, which this closing has not";
+            }
+            break;
+        }
+        case LineRole::ClosingProtectionLetter:
+            row.name = "Title – Closing Protection Letter";
+            break;
+        }
+        if (line.role == LineRole::ClosingProtectionLetter) {
+            if (trid.hasLoanPolicy) {
+                row.section = TridSection::LoanCosts;
+                loanCosts.push_back(std::move(row));
+            } else if (anyPolicy) {
+                row.section = TridSection::OtherCosts;
+                letter.push_back(std::move(row));
+            } else {
+                otherCosts.push_back(std::move(row));
+            }
+        } else if (!row.policy) {
+            otherCosts.push_back(std::move(row)); // an existing policy's
+        } else if (*row.policy == Policy::Loan) {
+            row.section = TridSection::LoanCosts;
+            // The lender's policy first, then what is on it.
+            auto at = line.role == LineRole::LoanPolicy ? loanCosts.begin() : loanCosts.end();
+            loanCosts.insert(at, std::move(row));
+        } else {
+            row.section = TridSection::OtherCosts;
+            auto at = line.role == LineRole::OwnersPolicy ? otherCosts.begin() : otherCosts.end();
+            otherCosts.insert(at, std::move(row));
+        }
+    }
+    // The letter on the lender's policy stays after its endorsements.
+    std::stable_partition(loanCosts.begin(), loanCosts.end(),
+                          [](const TridRow& row) { return row.policy.has_value(); });
+    std::vector<TridRow> rows = std::move(loanCosts);
+    for (auto* part : {&otherCosts, &letter})
+        rows.insert(rows.end(), std::make_move_iterator(part->begin()),
+                    std::make_move_iterator(part->end()));
+    return rows;
 }
 
 ClosingRefusal CannotBePriced()
@@ -444,6 +555,30 @@ bool IsPricedOnAPolicy(const EndorsementLine& line)
     return ClassOf(line.code) == EntryClass::EndorsedCharge;
 }
 
+std::string_view TridSectionName(TridSection section)
+{
+    switch (section) {
+    case TridSection::LoanCosts:
+        return "Loan Costs";
+    case TridSection::OtherCosts:
+        return "Other Costs";
+    case TridSection::ExistingPolicy:
+        break;
+    }
+    return kEndorsementsToAnExistingPolicy;
+}
+
+std::optional<Policy> PolicyOfForm(const EndorsementLine& line)
+{
+    for (const std::string_view form : {"7.1-06", "13.1-06"})
+        if (line.form == form)
+            return Policy::Loan;
+    for (const std::string_view form : {"7.2-06", "9.1-06", "9.2-06", "9.4-06", "9.5-06", "13-06"})
+        if (line.form == form)
+            return Policy::Owners;
+    return std::nullopt;
+}
+
 // ---- The closing ---------------------------------------------------------------
 
 ClosingOutcome QuoteClosing(const ClosingRequest& request)
@@ -456,45 +591,55 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     const LineMaker make(request.splitPercent);
     ClosingQuote quote;
     quote.splitPercent = request.splitPercent;
-    std::optional<QuotedLine> owners, loan;
+    // Each line goes straight into the quote: the owner's policy, the loan
+    // policy, the endorsements as asked, the letter.
+    std::vector<QuotedLine>& lines = quote.lines;
+    lines.reserve(2 + request.endorsements.size() + 1);
+    const bool owners = a.price.has_value();
+    const bool loan = a.loan.has_value();
 
-    if (a.price) {
+    if (owners) {
         const double price = *a.price;
+        bool made = false;
         if (expanded)
-            owners = make.Make(LineRole::OwnersPolicy, kExpandedOwners, {{kLiability, price}});
+            made = make.Make(lines, LineRole::OwnersPolicy, kExpandedOwners, {{kLiability, price}});
         else if (a.priorOwners)
-            owners = make.Make(LineRole::OwnersPolicy, kOwnersReissue,
-                               {{kLiability, price}, {kPriorPolicyLiability, *a.priorOwners}});
+            made = make.Make(lines, LineRole::OwnersPolicy, kOwnersReissue,
+                             {{kLiability, price}, {kPriorPolicyLiability, *a.priorOwners}});
         else if (!a.loan)
-            owners = make.Make(LineRole::OwnersPolicy, kOwnersSingleIssue, {{kLiability, price}});
+            made = make.Make(lines, LineRole::OwnersPolicy, kOwnersSingleIssue,
+                             {{kLiability, price}});
         else
-            owners = make.Make(LineRole::OwnersPolicy,
-                               *a.loan <= price ? kOwnersAboveLoan : kOwnersBelowLoan,
-                               {{kLiability, price}});
-        if (!owners)
+            made = make.Make(lines, LineRole::OwnersPolicy,
+                             *a.loan <= price ? kOwnersAboveLoan : kOwnersBelowLoan,
+                             {{kLiability, price}});
+        if (!made)
             return {std::nullopt, CannotBePriced()};
     }
-    if (a.loan) {
+    if (loan) {
         const double amount = *a.loan;
+        bool made = false;
         if (expanded)
-            loan = make.Make(LineRole::LoanPolicy, kExpandedLoan, {{kLiability, amount}});
+            made = make.Make(lines, LineRole::LoanPolicy, kExpandedLoan, {{kLiability, amount}});
         else if (a.price && amount <= *a.price)
-            loan = make.Make(LineRole::LoanPolicy, kLoanBelowOwners, {});
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanBelowOwners, {});
         else if (a.price)
-            loan = make.Make(LineRole::LoanPolicy, kLoanAboveOwners,
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanAboveOwners,
                              {{kLiability, amount}, {kOwnersPolicyLiability, *a.price}});
         else if (a.priorLoan)
-            loan = make.Make(LineRole::LoanPolicy, kLoanRefinance,
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanRefinance,
                              {{kLiability, amount}, {kPriorPolicyLiability, *a.priorLoan}});
         else
-            loan = make.Make(LineRole::LoanPolicy, kLoanSingleIssue, {{kLiability, amount}});
-        if (!loan)
+            made = make.Make(lines, LineRole::LoanPolicy, kLoanSingleIssue, {{kLiability, amount}});
+        if (!made)
             return {std::nullopt, CannotBePriced()};
     }
-    if (owners)
-        quote.lines.push_back(*owners);
-    if (loan)
-        quote.lines.push_back(*loan);
+    // The policies' charges as shown, which the zoning endorsements are priced on.
+    const auto chargeOf = [](const QuotedLine& policy) {
+        return static_cast<double>(policy.grossCents) / 100;
+    };
+    const double ownersCharge = owners ? chargeOf(lines.front()) : 0;
+    const double loanCharge = loan ? chargeOf(lines[owners ? 1 : 0]) : 0;
 
     for (const EndorsementRequest& wanted : request.endorsements) {
         const EndorsementLine& line = *EndorsementAt(wanted.entry);
@@ -504,18 +649,14 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
             // On the only policy, or the one named; at its charge as shown.
             if (!policy)
                 policy = owners ? Policy::Owners : Policy::Loan;
-            const QuotedLine& endorsed = *policy == Policy::Owners ? *owners : *loan;
-            const double charge = *ParseNumber(FormatCents(endorsed.grossCents, false));
-            pricedOn.push_back({kChargeForEndorsedPolicy, charge});
+            pricedOn.push_back(
+                {kChargeForEndorsedPolicy, *policy == Policy::Owners ? ownersCharge : loanCharge});
         }
-        auto quoted = make.Make(LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy);
-        if (!quoted)
+        if (!make.Make(lines, LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy))
             return {std::nullopt, CannotBePriced()};
-        quote.lines.push_back(std::move(*quoted));
     }
     if (request.closingProtectionLetter)
-        quote.lines.push_back(
-            *make.Make(LineRole::ClosingProtectionLetter, kClosingProtectionLetter, {}));
+        make.Make(lines, LineRole::ClosingProtectionLetter, kClosingProtectionLetter, {});
 
     TridDisclosure& trid = quote.trid;
     for (const QuotedLine& line : quote.lines) {
@@ -528,8 +669,8 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
         else
             trid.otherCents += line.grossCents;
     }
-    trid.hasOwnersPolicy = owners.has_value();
-    trid.hasLoanPolicy = loan.has_value();
+    trid.hasOwnersPolicy = owners;
+    trid.hasLoanPolicy = loan;
     trid.lendersDisclosedCents = trid.lendersChargedCents;
     trid.ownersDisclosedCents = trid.ownersChargedCents;
     if (owners && loan) {
@@ -544,6 +685,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     }
     trid.chargedCents = trid.ownersChargedCents + trid.lendersChargedCents + trid.otherCents;
     trid.disclosedCents = trid.ownersDisclosedCents + trid.lendersDisclosedCents + trid.otherCents;
+    trid.rows = ItemisedRows(quote, trid);
     return {std::move(quote), {}};
 }
 

@@ -153,6 +153,32 @@ inline constexpr std::string_view kLendersTitleInsurance = "Title – Lender's T
 inline constexpr std::string_view kOwnersTitleInsurance
     = "Title – Owner's Title Insurance (optional)";
 
+// Where a title charge stands on the Loan Estimate and Closing Disclosure:
+// the lender's policy, its endorsements and the closing protection letter
+// under Loan Costs; the owner's policy (optional) and its endorsements under
+// Other Costs; with no policy in the closing, the endorsements and the letter
+// as "Endorsements to an existing policy".
+enum class TridSection { LoanCosts, OtherCosts, ExistingPolicy };
+
+inline constexpr std::string_view kEndorsementsToAnExistingPolicy
+    = "Endorsements to an existing policy";
+
+// "Loan Costs", "Other Costs" or "Endorsements to an existing policy".
+std::string_view TridSectionName(TridSection section);
+
+// One "Title –" line of the disclosure: a policy, an endorsement under the
+// policy it is on, or the letter.
+struct TridRow {
+    TridSection section;
+    std::string name;             // "Title – ALTA 9-06 Restrictions, Encroachments, Minerals"
+    std::size_t line;             // its line in ClosingQuote::lines
+    std::optional<Policy> policy; // the policy the row stands under; none for the letter
+    bool policyNamed = true;      // false: an endorsement placed for want of a named policy
+    std::int64_t disclosedCents = 0;
+    std::int64_t chargedCents = 0;
+    std::string note; // one line on how the figure or its place comes about; often empty
+};
+
 // The title premiums as the Loan Estimate and Closing Disclosure show them.
 // With both policies the lender's policy is disclosed at its full
 // stand-alone premium and the owner's policy as the owner's premium plus the
@@ -172,7 +198,16 @@ struct TridDisclosure {
     // With both policies: the loan policy as a stand-alone policy (line 4,
     // code 201, on the loan), which the lender's figure is.
     std::optional<LinePricing> standAloneLoan;
+    // Every line of the closing as the disclosure itemises it, in the order
+    // of the forms: Loan Costs, then Other Costs (or the endorsements to an
+    // existing policy). Their disclosed figures add up to the Gross.
+    std::vector<TridRow> rows;
 };
+
+// The policy an endorsement's form is written for, where its title says so:
+// ALTA 7.1-06 and 13.1-06 the loan policy; 7.2-06, 9.1-06, 9.2-06, 9.4-06,
+// 9.5-06 and 13-06 the owner's.
+std::optional<Policy> PolicyOfForm(const EndorsementLine& line);
 
 struct ClosingQuote {
     double splitPercent = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -48,59 +49,54 @@ Decimal ExactDecimal(double value)
     return {std::string(text.substr(0, point)), std::string(text.substr(point + 1))};
 }
 
-// A non-negative value as it reads to 15 significant digits, a half going
-// up like every other rounding of the format. That clears the binary noise
-// of the arithmetic (276.925 is held as 276.92499999999998...).
-Decimal FifteenDigitDecimal(Decimal exact)
-{
-    constexpr std::size_t kSignificant = 15;
-    std::string digits = exact.whole + exact.fraction;
-    const std::size_t wholeLength = exact.whole.size();
-    const auto first = digits.find_first_not_of('0');
-    if (first == std::string::npos || first + kSignificant >= digits.size())
-        return exact;
-    const std::size_t cut = first + kSignificant;
-    const bool up = digits[cut] >= '5';
-    digits.resize(cut);
-    if (up)
-        IncrementDigits(digits);
-    // A carry may have made the number one digit longer.
-    const std::size_t whole = wholeLength + (digits.size() > cut ? 1 : 0);
-    digits.resize(std::max(digits.size(), whole), '0');
-    return {digits.substr(0, whole), digits.substr(whole)};
-}
+// The exact value of a double from 1e-3 to 1e13 is its 53-bit significand
+// over 2^shift, with the shift from 9 to 62, and its fifteen digits are that
+// times a power of ten up to 10^17: all whole numbers below 2^128, worked
+// without a digit of text. GCC and Clang have the 128-bit integer as an
+// extension.
+__extension__ using UInt128 = unsigned __int128;
 
-// Whole cents of a value from 1e-3 to 1e13, as the format rounds it (to
-// fifteen digits, then to the cent, each a half going up), read off the
-// seventeen digits std::to_chars gives correctly rounded: they settle the
-// first rounding unless they end in "50", where only the exact value tells a
-// half from a little less or more, and nothing is given.
-std::optional<std::int64_t> QuickCents(double value)
+constexpr std::array<std::uint64_t, 18> kPowersOfTen = [] {
+    std::array<std::uint64_t, 18> powers{};
+    std::uint64_t power = 1;
+    for (auto& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// 10^-3 to 10^13 as doubles. Those below 1 are held a little above the true
+// power, and no double lies between the two, so comparing with them tells
+// the exponent of every double exactly.
+constexpr std::array<double, 17> kDecades{1e-3, 1e-2, 1e-1, 1e0, 1e1,  1e2,  1e3,  1e4, 1e5,
+                                          1e6,  1e7,  1e8,  1e9, 1e10, 1e11, 1e12, 1e13};
+
+// Whole cents of a value from 1e-3 to 1e13 as the format rounds it: to
+// fifteen significant digits, then to the cent, each a half going up, on the
+// exact value of the double. The fifteen digits clear the binary noise of
+// the arithmetic (276.925 is held as 276.92499999999998...) yet keep a
+// typed 1.005, held as 1.00499999999999989..., showing 1.01.
+std::int64_t ExactCents(double value)
 {
-    constexpr int kSignificant = 15;
-    std::array<char, 40> buffer;
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::scientific, 16);
-    // "d.dddddddddddddddde+XX"
-    const std::string_view text(buffer.data(),
-                                static_cast<std::size_t>(result.ptr - buffer.data()));
-    if (text[16] == '5' && text[17] == '0')
-        return std::nullopt;
-    std::int64_t digits = text[0] - '0'; // the first fifteen digits
-    for (std::size_t i = 2; i < 16; ++i)
-        digits = digits * 10 + (text[i] - '0');
-    int exponent = 0;
-    std::from_chars(text.data() + 20, text.data() + text.size(), exponent);
-    if (text[19] == '-')
-        exponent = -exponent;
-    if (text[16] >= '5')
-        ++digits; // 999... becoming 1000... keeps its value
-    // The fifteen digits are the value in units of 10^(exponent - 14); in
-    // cents that is a division by 10^(12 - exponent).
-    std::int64_t divisor = 1;
-    for (int i = exponent; i < kSignificant - 3; ++i)
-        divisor *= 10;
-    return (digits + divisor / 2) / divisor;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int biased = static_cast<int>(bits >> 52);
+    const std::uint64_t significand = (bits & ((std::uint64_t(1) << 52) - 1))
+                                      | (std::uint64_t(1) << 52);
+    const int shift = 1075 - biased; // value = significand / 2^shift
+    // The decimal exponent: 10^exponent <= value < 10^(exponent + 1). That of
+    // the power of two below the value (1233 / 4096 is log10(2) closely
+    // enough for these powers) is the same or one less.
+    int exponent = ((biased - 1023) * 1233) >> 12;
+    if (value >= kDecades[static_cast<std::size_t>(exponent + 4)])
+        ++exponent;
+    // The first fifteen digits, the next ones rounded in, a half going up.
+    const UInt128 scaled = UInt128(significand)
+                           * kPowersOfTen[static_cast<std::size_t>(14 - exponent)];
+    const auto digits = static_cast<std::uint64_t>((scaled + (UInt128(1) << (shift - 1))) >> shift);
+    // They count units of 10^(exponent - 14); a cent is 10^(12 - exponent) of them.
+    const std::uint64_t cent = kPowersOfTen[static_cast<std::size_t>(12 - exponent)];
+    return static_cast<std::int64_t>((digits + cent / 2) / cent);
 }
 
 // Rounds to two decimals, a half going up (the value is non-negative).
@@ -141,31 +137,32 @@ std::string_view TrimBlanks(std::string_view text)
 
 } // namespace
 
-std::optional<std::int64_t> StandardCents(double value)
+std::int64_t StandardCentsOrNone(double value)
 {
     if (!std::isfinite(value))
-        return std::nullopt;
+        return kNoCents;
     const double magnitude = std::fabs(value);
     if (magnitude < 1e-3)
         return 0; // far below a cent, nothing can round up to one
     if (magnitude >= 1e13)
-        return std::nullopt;
-    std::optional<std::int64_t> cents = QuickCents(magnitude);
-    if (!cents) {
-        const Decimal d = RoundToCents(FifteenDigitDecimal(ExactDecimal(magnitude)));
-        std::int64_t whole = 0;
-        std::from_chars(d.whole.data(), d.whole.data() + d.whole.size(), whole);
-        cents = whole * 100 + (d.fraction[0] - '0') * 10 + (d.fraction[1] - '0');
-    }
-    return value < 0 ? -*cents : *cents;
+        return kNoCents;
+    // A value whose hundredfold comes out a whole number n (every amount
+    // typed to the cent) is off n cents by no more than that multiplication
+    // rounded, a part in 10^16: the fifteen digits round it away, and n cents
+    // are a whole number of their last digit.
+    const double hundredfold = magnitude * 100;
+    const auto whole = static_cast<std::int64_t>(hundredfold);
+    const std::int64_t cents = static_cast<double>(whole) == hundredfold ? whole
+                                                                         : ExactCents(magnitude);
+    return value < 0 ? -cents : cents;
 }
 
 std::string FormatStandard(double value)
 {
     if (!std::isfinite(value))
         return {};
-    if (const auto cents = StandardCents(value))
-        return FormatCents(*cents);
+    if (const std::int64_t cents = StandardCentsOrNone(value); cents != kNoCents)
+        return FormatCents(cents);
     // From 1e13 up fifteen digits no longer reach the cents: the exact value is used.
     const Decimal d = RoundToCents(ExactDecimal(std::fabs(value)));
     std::string text = GroupThousands(d.whole) + '.' + d.fraction;
@@ -248,24 +245,43 @@ bool IsPlainNumber(std::string_view text)
 
 std::string FormatCents(std::int64_t cents, bool grouped)
 {
+    // Two digits at a time, from a table of "00" to "99".
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> pairs{};
+        for (std::size_t i = 0; i < 100; ++i) {
+            pairs[2 * i] = static_cast<char>('0' + i / 10);
+            pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+        return pairs;
+    }();
     const bool negative = cents < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
-                                             : static_cast<std::uint64_t>(cents);
-    std::array<char, 24> whole;
-    const auto end = std::to_chars(whole.data(), whole.data() + whole.size(), magnitude / 100).ptr;
-    const auto length = static_cast<std::size_t>(end - whole.data());
-    std::string text = negative ? "-" : "";
-    text.reserve(length + length / 3 + 4);
-    for (std::size_t i = 0; i < length; ++i) {
-        if (grouped && i > 0 && (length - i) % 3 == 0)
-            text += ',';
-        text += whole[i];
+    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(cents)
+                                       : static_cast<std::uint64_t>(cents);
+    // Written from the right into a buffer, then copied once: the cents, the
+    // point, the whole digits in groups of three with "," between them.
+    std::array<char, 32> buffer;
+    char* const end = buffer.data() + buffer.size();
+    char* at = end - 3;
+    std::copy_n(&kPairs[2 * (magnitude % 100)], 2, at + 1);
+    *at = '.';
+    magnitude /= 100;
+    while (magnitude >= 1000) {
+        const std::uint64_t group = magnitude % 1000;
+        magnitude /= 1000;
+        at -= 3;
+        at[0] = static_cast<char>('0' + group / 100);
+        std::copy_n(&kPairs[2 * (group % 100)], 2, at + 1);
+        if (grouped)
+            *--at = ',';
     }
-    const auto fraction = static_cast<char>(magnitude % 100);
-    text += '.';
-    text += static_cast<char>('0' + fraction / 10);
-    text += static_cast<char>('0' + fraction % 10);
-    return text;
+    // The first group: one to three digits.
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (negative)
+        *--at = '-';
+    return std::string(at, end);
 }
 
 } // namespace StateCalcs

@@ -19,9 +19,19 @@ namespace StateCalcs {
 // lost. A value that is not finite has no such text: it comes back empty.
 std::string FormatStandard(double value);
 
-// The whole cents of a value as the "Standard" format shows it; nothing from
-// 1e13 up, where cents no longer fit the arithmetic that reads them back.
-std::optional<std::int64_t> StandardCents(double value);
+// The whole cents of a value as the "Standard" format shows it, or kNoCents:
+// from 1e13 up, where cents no longer fit the arithmetic that reads them
+// back, and for a value that is not finite. Figures are taken to the cent
+// here many times a closing; a plain number comes back in a register.
+inline constexpr std::int64_t kNoCents = INT64_MIN;
+std::int64_t StandardCentsOrNone(double value);
+
+// The same, with nothing for kNoCents.
+inline std::optional<std::int64_t> StandardCents(double value)
+{
+    const std::int64_t cents = StandardCentsOrNone(value);
+    return cents == kNoCents ? std::nullopt : std::optional(cents);
+}
 
 // Whole cents in the "Standard" format ("1,234.50"), or plain ("1234.50").
 std::string FormatCents(std::int64_t cents, bool grouped = true);

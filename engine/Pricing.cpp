@@ -4,6 +4,7 @@
 #include "engine/NumberText.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace StateCalcs {
 namespace {
@@ -70,56 +71,70 @@ void PriceTwoAmounts(const RateCodeRule& rule, const LineAmounts& amounts, LineP
     ApplyMinimum(line, rule.minimum);
 }
 
+// ToTheCent of what is not a whole number of dollars. Whole cents over a
+// hundred are the same double as the text read back. (The text of a
+// negative figure does not read back: it stays as it is.)
+[[gnu::noinline]] double CentsToTheCent(double amount)
+{
+    if (const std::int64_t cents = StandardCentsOrNone(amount); cents != kNoCents && amount >= 0)
+        return static_cast<double>(cents) / 100;
+    return ParseNumber(FormatStandard(amount)).value_or(amount);
+}
+
 } // namespace
 
 std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& amounts,
                                      std::optional<double> splitPercent)
 {
-    const RateCodeRule* rule = RuleOf(code);
-    if (!rule)
-        return std::nullopt;
-    LinePricing line;
+    // Built where the caller receives it.
+    std::optional<LinePricing> priced(std::in_place);
+    LinePricing& line = *priced;
     LineWorking& working = line.working;
-    switch (rule->entryClass) {
+    const RateCodeRule* rule = RuleOf(code);
+    const auto atSplit = [&](double base) {
+        working.remitBase = base;
+        if (splitPercent)
+            line.remit = Remittance(*splitPercent, base);
+    };
+    // Remitted whole: the charge to the cent, as shown.
+    const auto whole = [&] {
+        working.remitRule = RemitRule::Whole;
+        line.remit = ToTheCent(line.total);
+    };
+    switch (rule ? rule->entryClass : EntryClass::None) {
     case EntryClass::Schedule:
+        PriceOneAmount(*rule, amounts.first, line);
+        atSplit(line.total); // a computed charge unrounded
+        break;
     case EntryClass::EndorsedCharge:
         PriceOneAmount(*rule, amounts.first, line);
+        whole();
         break;
     case EntryClass::TwoAmount:
         PriceTwoAmounts(*rule, amounts, line);
+        atSplit(line.total);
         break;
     case EntryClass::SplitFixedCharge:
+        line.total = *rule->fixedCharge;
+        atSplit(ToTheCent(line.total)); // a fixed charge taken as shown
+        break;
     case EntryClass::WholeFixedCharge:
         line.total = *rule->fixedCharge;
+        whole();
         break;
     case EntryClass::NoCharge:
         line.noCharge = true;
-        break;
-    case EntryClass::None:
-        return std::nullopt;
-    }
-    if (!std::isfinite(line.total))
-        return std::nullopt;
-
-    switch (rule->entryClass) {
-    case EntryClass::EndorsedCharge:
-    case EntryClass::WholeFixedCharge:
-        // Remitted whole: the charge to the cent, as shown.
-        working.remitRule = RemitRule::Whole;
-        line.remit = ToTheCent(line.total);
-        break;
-    case EntryClass::NoCharge:
         working.remitRule = RemitRule::Nothing;
         line.remit = 0.0;
         break;
-    default:
-        // A fixed charge is taken as shown; a computed charge unrounded.
-        working.remitBase = IsFixedEntry(code) ? ToTheCent(line.total) : line.total;
-        if (splitPercent)
-            line.remit = Remittance(*splitPercent, working.remitBase);
-        break;
+    case EntryClass::None:
+        priced.reset();
+        return priced;
     }
-    return line;
+    // A figure beyond what the arithmetic can price is none.
+    if (!std::isfinite(line.total))
+        priced.reset();
+    return priced;
 }
 
 std::string ChargeText(const LinePricing& line)
@@ -134,11 +149,14 @@ double Remittance(double splitPercent, double totalCharge)
 
 double ToTheCent(double amount)
 {
-    // Whole cents over a hundred are the same double as the text read back.
-    // (The text of a negative figure does not read back: it stays as it is.)
-    if (const auto cents = StandardCents(amount); cents && amount >= 0)
-        return static_cast<double>(*cents) / 100;
-    return ParseNumber(FormatStandard(amount)).value_or(amount);
+    // A whole number of dollars is already to the cent: most amounts typed.
+    // (Short, so that the pricing above takes it in line.)
+    if (amount >= 0 && amount < 1e13) {
+        const auto dollars = static_cast<double>(static_cast<std::int64_t>(amount));
+        if (dollars == amount)
+            return dollars; // -0 comes back 0, as its text reads
+    }
+    return CentsToTheCent(amount);
 }
 
 } // namespace StateCalcs

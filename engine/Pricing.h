@@ -52,6 +52,11 @@ struct LineWorking {
 };
 
 struct LinePricing {
+    // Each member starts as written below; nothing else is cleared first, a
+    // line being priced for every figure the window shows and every line of
+    // every closing.
+    LinePricing() noexcept {}
+
     double total = 0;             // the charge, unrounded (402 rounded to the cent)
     std::optional<double> remit;  // unrounded; none when the split is not known
     bool noCharge = false;        // shows "No Charge"

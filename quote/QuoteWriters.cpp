@@ -161,6 +161,26 @@ void WriteLine(Table& table, const QuotedLine& line, const std::vector<std::stri
         table.Text(Indented("· " + step, 4));
 }
 
+std::string_view SectionWord(TridSection section)
+{
+    switch (section) {
+    case TridSection::LoanCosts:
+        return "loan_costs";
+    case TridSection::OtherCosts:
+        return "other_costs";
+    case TridSection::ExistingPolicy:
+        break;
+    }
+    return "existing_policy";
+}
+
+// The disclosure's row of a line of the quote.
+const TridRow& TridRowOf(const TridDisclosure& trid, std::size_t line)
+{
+    return *std::find_if(trid.rows.begin(), trid.rows.end(),
+                         [line](const TridRow& row) { return row.line == line; });
+}
+
 // ---- JSON ---------------------------------------------------------------------
 
 using Json = nlohmann::ordered_json;
@@ -248,19 +268,20 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
     table.Columns(2); // Disclosed and Charged, whoever the quote is for
     table.Row("TRID (Loan Estimate and Closing Disclosure)", "Disclosed", "Charged");
     table.Rule();
-    if (trid.hasLoanPolicy) {
-        table.Row(Indented(kLendersTitleInsurance), Money(trid.lendersDisclosedCents),
-                  Money(trid.lendersChargedCents));
-        explainRows(steps.lenders);
+    std::optional<TridSection> section;
+    for (const TridRow& row : trid.rows) {
+        if (row.section != section)
+            table.Text(Indented(TridSectionName(row.section)));
+        section = row.section;
+        table.Row(Indented(row.name, 2), Money(row.disclosedCents), Money(row.chargedCents));
+        if (!row.note.empty())
+            table.Text(Indented(row.note, 4));
+        const LineRole role = quote.lines[row.line].role;
+        if (role == LineRole::LoanPolicy)
+            explainRows(steps.lenders);
+        else if (role == LineRole::OwnersPolicy)
+            explainRows(steps.owners);
     }
-    if (trid.hasOwnersPolicy) {
-        table.Row(Indented(kOwnersTitleInsurance), Money(trid.ownersDisclosedCents),
-                  Money(trid.ownersChargedCents));
-        explainRows(steps.owners);
-    }
-    if (quote.lines.size() > (trid.hasLoanPolicy ? 1u : 0u) + (trid.hasOwnersPolicy ? 1u : 0u))
-        table.Row(Indented("Endorsements and closing protection letter"), Money(trid.otherCents),
-                  Money(trid.otherCents));
     table.Rule();
     table.Row(Indented("Total"), Money(trid.disclosedCents), Money(trid.chargedCents));
 }
@@ -301,6 +322,16 @@ nlohmann::ordered_json QuoteJson(const ClosingRequest& request, const ClosingQuo
         steps = ExplainDisclosure(quote);
     const auto lenders = steps ? std::optional(steps->lenders) : std::nullopt;
     const auto owners = steps ? std::optional(steps->owners) : std::nullopt;
+    Json items = Json::array();
+    for (const TridRow& row : trid.rows)
+        items.push_back({{"section", SectionWord(row.section)},
+                         {"name", row.name},
+                         {"line", quote.lines[row.line].entry + 1},
+                         {"policy", PolicyJson(row.policy)},
+                         {"policy_named", row.policyNamed},
+                         {"disclosed", MoneyJson(row.disclosedCents)},
+                         {"charged", MoneyJson(row.chargedCents)},
+                         {"note", row.note.empty() ? Json(nullptr) : Json(row.note)}});
     const Json disclosure{
         {"lenders", trid.hasLoanPolicy
                         ? DisclosedJson(kLendersTitleInsurance, trid.lendersDisclosedCents,
@@ -312,6 +343,7 @@ nlohmann::ordered_json QuoteJson(const ClosingRequest& request, const ClosingQuo
                        : Json(nullptr)},
         {"other", DisclosedJson("", trid.otherCents, trid.otherCents)},
         {"total", DisclosedJson("", trid.disclosedCents, trid.chargedCents)},
+        {"items", items},
     };
     Json document;
     if (agency)
@@ -351,33 +383,31 @@ void WriteCsv(std::ostream& out, const ClosingQuote& quote, Audience audience)
         out << CsvRow(row);
     };
     write({"line", "code", "text", "role", "policy", "priced_on_1", "amount_1", "priced_on_2",
-           "amount_2", "gross", "remit", "trid_item", "trid_disclosed"});
+           "amount_2", "gross", "remit", "trid_item", "trid_disclosed", "trid_section",
+           "trid_policy", "trid_note"});
     const TridDisclosure& trid = quote.trid;
-    for (const QuotedLine& line : quote.lines) {
+    for (std::size_t i = 0; i < quote.lines.size(); ++i) {
+        const QuotedLine& line = quote.lines[i];
         std::vector<std::string> row{std::to_string(line.entry + 1), std::string(line.code),
                                      std::string(line.text), std::string(RoleWord(line.role)),
                                      line.policy ? std::string(PolicyWord(*line.policy)) : ""};
-        for (std::size_t i = 0; i < 2; ++i) {
-            const bool has = i < line.pricedOn.size();
-            row.push_back(has ? std::string(line.pricedOn[i].name) : "");
-            row.push_back(has ? Plain(CentsAsShown(line.pricedOn[i].amount)) : "");
+        for (std::size_t k = 0; k < 2; ++k) {
+            const bool has = k < line.pricedOn.size();
+            row.push_back(has ? std::string(line.pricedOn[k].name) : "");
+            row.push_back(has ? Plain(CentsAsShown(line.pricedOn[k].amount)) : "");
         }
         row.push_back(Plain(line.grossCents));
         row.push_back(Plain(line.remitCents));
-        if (line.role == LineRole::OwnersPolicy) {
-            row.push_back(std::string(kOwnersTitleInsurance));
-            row.push_back(Plain(trid.ownersDisclosedCents));
-        } else if (line.role == LineRole::LoanPolicy) {
-            row.push_back(std::string(kLendersTitleInsurance));
-            row.push_back(Plain(trid.lendersDisclosedCents));
-        } else {
-            row.push_back("");
-            row.push_back(Plain(line.grossCents));
-        }
+        const TridRow& item = TridRowOf(trid, i);
+        row.push_back(item.name);
+        row.push_back(Plain(item.disclosedCents));
+        row.push_back(std::string(SectionWord(item.section)));
+        row.push_back(item.policy ? std::string(PolicyWord(*item.policy)) : "");
+        row.push_back(item.note);
         write(std::move(row));
     }
     write({"", "", "Total", "total", "", "", "", "", "", Plain(quote.grossCents),
-           Plain(quote.remitCents), "", Plain(trid.disclosedCents)});
+           Plain(quote.remitCents), "", Plain(trid.disclosedCents), "", "", ""});
 }
 
 } // namespace Quote

@@ -3,6 +3,7 @@
 #include "closing/FieldNote.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -131,17 +132,39 @@ QStringList ClosingDriver::VisibleEndorsements() const
     return shown;
 }
 
-QStringList ClosingDriver::Figures() const
+namespace {
+
+QStringList Rows(const QTableWidget* table)
 {
     QStringList rows;
-    const auto* table = Find<QTableWidget>("figures");
     for (int row = 0; row < table->rowCount(); ++row) {
         QStringList cells;
         for (int column = 0; column < table->columnCount(); ++column)
-            cells.append(table->item(row, column)->text());
+            if (const QTableWidgetItem* item = table->item(row, column))
+                cells.append(item->text());
         rows.append(cells.join(QStringLiteral(" | ")));
     }
     return rows;
+}
+
+} // namespace
+
+QStringList ClosingDriver::Figures() const
+{
+    return Rows(Find<QTableWidget>("figures"));
+}
+
+QStringList ClosingDriver::Trid() const
+{
+    return Rows(Find<QTableWidget>("trid"));
+}
+
+void ClosingDriver::Paste(const char* field, const QString& text)
+{
+    QApplication::clipboard()->setText(text);
+    Click(field);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_V, Qt::ControlModifier);
 }
 
 QString ClosingDriver::Status() const

@@ -58,6 +58,11 @@ public:
     QStringList VisibleEndorsements() const;
     // The figures table, a row a line: "Line | Priced on | Gross | Remit".
     QStringList Figures() const;
+    // The TRID disclosure, a row a line: "Name | Disclosed | Charged", a
+    // section's title or a note alone.
+    QStringList Trid() const;
+    // Pastes the text into the field over what it holds, as Ctrl+V does.
+    void Paste(const char* field, const QString& text);
     QString Status() const;
     QStringList Marked() const; // object names of the marked controls
 

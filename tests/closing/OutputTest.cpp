@@ -3,12 +3,22 @@
 
 #include "ClosingDriver.h"
 
+#include "closing/ClosingApplication.h"
+#include "closing/FieldNote.h"
+
+#include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,7 +81,17 @@ TEST(ClosingOutput, CopyQuotePutsAnHtmlTableAndTabbedTextOnTheClipboard)
                      "500 - ALTA 8.1-06 Environmental Protection Lien\t\tNo Charge",
                      "550 - ALTA 9-06 Restrictions, Encroachments, Minerals\t\t50.00",
                      "660 - Closing Protection Letter\t\t25.00", "Total\t\t760.00"}));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Title – Lender's Title Insurance\t425.00\t35.00")));
+    // The disclosure line by line: 425.00 + 0.00 + 50.00 + 25.00 + 260.00 = 760.00.
+    EXPECT_EQ(lines.mid(9, 10),
+              (QStringList{
+                  "TRID disclosure\tDisclosed\tCharged", "Loan Costs",
+                  "Title – Lender's Title Insurance\t425.00\t35.00",
+                  "Title – ALTA 8.1-06 Environmental Protection Lien (no policy named)\t0.00\t0.00",
+                  "Title – ALTA 9-06 Restrictions, Encroachments, Minerals (no policy "
+                  "named)\t50.00\t50.00",
+                  "Title – Closing Protection Letter\t25.00\t25.00", "Other Costs",
+                  "Title – Owner's Title Insurance (optional)\t260.00\t650.00",
+                  "Total\t760.00\t760.00", ""}));
     ExpectNoAgencyFigures(copied->text());
 
     driver.Click("copyTotal");
@@ -90,14 +110,15 @@ TEST(ClosingOutput, SaveAsPdfWritesTheQuoteOnOneLetterPage)
     ASSERT_EQ(pages.size(), 1) << error.toStdString();
     for (const char* shown :
          {"Title insurance quote", "Sales price", "250,000.00", "Loan amount", "200,000.00",
-          "Gross", "760.00", "Title – Owner's Title Insurance", "260.00",
+          "Gross", "760.00", "Title – Owner's Title Insurance", "260.00", "Loan Costs",
+          "Title – Closing Protection Letter", "(no policy named)", "Other Costs",
           "Rates effective 2/1/2013", "estimates until the policy is issued"})
         EXPECT_TRUE(pages[0].contains(QString::fromUtf8(shown))) << shown;
     ExpectNoAgencyFigures(pages[0]);
 }
 
-// Many endorsements run onto a second page, which repeats the heading of
-// the lines; printing lays out the same pages.
+// Many endorsements run onto a second and third page, which repeat the
+// heading of the table they continue; printing lays out the same pages.
 TEST(ClosingOutput, ALongClosingRunsOntoASecondPageWithItsHeader)
 {
     QTemporaryDir folder;
@@ -114,23 +135,49 @@ TEST(ClosingOutput, ALongClosingRunsOntoASecondPageWithItsHeader)
     driver.Enter({"15", "250,000", "", "", "", false, {}, true});
     // Every endorsement but the zoning ones, down the list with the keyboard.
     driver.Key(Qt::Key_E, Qt::AltModifier);
-    for (int row = 0; row < 30; ++row) {
+    // (26 of them bring a row of the disclosure to the foot of page 2.)
+    for (int row = 0; row < 28; ++row) {
         if (row != 2 && row != 3)
             driver.Key(Qt::Key_Space);
         driver.Key(Qt::Key_Down);
     }
-    ASSERT_EQ(driver.Figures().size(), 1 + 28 + 1 + 1);
+    ASSERT_EQ(driver.Figures().size(), 1 + 26 + 1);
     driver.Click("savePdf");
-    driver.Click("print");
+    driver.Key(Qt::Key_P, Qt::ControlModifier); // Print, as the button does
     EXPECT_TRUE(printAsked);
     for (const QString& file : {saved, printed}) {
         const QStringList pages = PdfPages(file);
-        ASSERT_EQ(pages.size(), 2) << file.toStdString();
+        ASSERT_EQ(pages.size(), 3) << file.toStdString();
         EXPECT_TRUE(pages[1].contains(QLatin1String("Title insurance quote (continued)")));
         EXPECT_TRUE(
             pages[1].contains(QRegularExpression(QStringLiteral("Line +Priced on +Gross"))));
-        EXPECT_TRUE(pages[1].contains(QLatin1String("Page 2 of 2")));
-        EXPECT_TRUE(pages[1].contains(QLatin1String("Rates effective 2/1/2013")));
+        EXPECT_TRUE(pages[1].contains(QLatin1String("Page 2 of 3")));
+        EXPECT_TRUE(pages[2].contains(QLatin1String("Rates effective 2/1/2013")));
+        // Each line whole on one page, its title's last word with its first:
+        // none is cut at the page's foot, nor printed twice.
+        QStringList rows;
+        for (const StateCalcs::QuotedLine& line : driver.Window().Quote()->lines)
+            rows.append(QString::fromUtf8(line.text.data(), line.text.size()));
+        for (const StateCalcs::TridRow& row : driver.Window().Quote()->trid.rows)
+            rows.append(QString::fromStdString(row.name));
+        for (const QString& text : rows) {
+            const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+            const QString last = words.last();
+            QStringList head;
+            for (const QString& word : words.mid(0, 4))
+                head.append(QRegularExpression::escape(word));
+            const QRegularExpression start(head.join(QStringLiteral(" +")) + u' ');
+            int onPages = 0;
+            for (const QString& page : pages) {
+                const auto at = page.indexOf(start);
+                if (at < 0)
+                    continue;
+                ++onPages;
+                EXPECT_GE(page.indexOf(last, at), at) << text.toStdString();
+                EXPECT_EQ(page.indexOf(start, at + 1), -1) << text.toStdString();
+            }
+            EXPECT_EQ(onPages, 1) << text.toStdString();
+        }
     }
 }
 
@@ -142,7 +189,7 @@ TEST(ClosingOutput, ACancelledDialogWritesNothing)
     driver.Click("savePdf");
     driver.Click("print");
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
-    EXPECT_EQ(driver.Figures().size(), 6);
+    EXPECT_EQ(driver.Figures().size(), 5);
 }
 
 TEST(ClosingOutput, TheSplitIsRememberedAndNothingElse)
@@ -168,15 +215,28 @@ TEST(ClosingOutput, TheKeyboardReachesEveryControlInOrder)
     driver.Enter({"15", "250,000", "200,000", "", "", false, {"3:owner"}, true});
     driver.Click("split");
     QStringList visited{driver.FocusName()};
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 17; ++i) {
         driver.Key(Qt::Key_Tab);
         visited.append(driver.FocusName());
     }
-    const QStringList expected{
-        "split",     "coverage",          "price",           "loan",         "priorOwners",
-        "priorLoan", "endorsementFilter", "endorsementList", "zoningOwners", "letter",
-        "figures",   "copyQuote",         "copyTotal",       "print",        "savePdf",
-        "split"};
+    const QStringList expected{"split",
+                               "coverage",
+                               "price",
+                               "loan",
+                               "priorOwners",
+                               "priorLoan",
+                               "endorsementFilter",
+                               "endorsementList",
+                               "policyOwners",
+                               "letter",
+                               "figures",
+                               "trid",
+                               "newQuote",
+                               "copyQuote",
+                               "copyTotal",
+                               "print",
+                               "savePdf",
+                               "split"};
     EXPECT_EQ(visited, expected);
     for (const auto& [key, name] : {std::pair{Qt::Key_P, "price"},
                                     {Qt::Key_N, "priorLoan"},
@@ -198,8 +258,9 @@ TEST(ClosingOutput, AScreenReaderReadsEveryControlAndTheFigures)
          {"split:Split", "coverage:Coverage", "price:Sales price", "loan:Loan amount",
           "priorOwners:Prior owner's liability", "priorLoan:Prior loan liability",
           "endorsementFilter:Find", "endorsementList:Endorsements",
-          "letter:Closing protection letter", "figures:Figures", "copyQuote:Copy quote",
-          "copyTotal:Copy total", "print:Print", "savePdf:Save as PDF"}) {
+          "letter:Closing protection letter", "figures:Figures", "trid:TRID disclosure",
+          "totalGross:Total gross, 760.00", "totalRemit:Total remit, 135.25", "newQuote:New quote",
+          "copyQuote:Copy quote", "copyTotal:Copy total", "print:Print", "savePdf:Save as PDF"}) {
         const QByteArray object = QByteArray(control).split(':')[0];
         const QString name = QString::fromUtf8(control).section(u':', 1);
         QAccessibleInterface* read = QAccessible::queryAccessibleInterface(driver.Find(object));
@@ -215,9 +276,121 @@ TEST(ClosingOutput, AScreenReaderReadsEveryControlAndTheFigures)
     EXPECT_EQ(figures->role(), QAccessible::Table);
     QAccessibleTableInterface* table = figures->tableInterface();
     ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->rowCount(), 6);
+    EXPECT_EQ(table->rowCount(), 5);
     EXPECT_EQ(table->columnDescription(2), QStringLiteral("Gross"));
-    EXPECT_EQ(table->cellAt(5, 2)->text(QAccessible::Name), QStringLiteral("760.00"));
+    // Each figure says what it is.
+    EXPECT_EQ(
+        table->cellAt(3, 2)->text(QAccessible::Name),
+        QStringLiteral("550 - ALTA 9-06 Restrictions, Encroachments, Minerals, gross, 50.00"));
+    QAccessibleTableInterface* trid
+        = QAccessible::queryAccessibleInterface(driver.Find("trid"))->tableInterface();
+    ASSERT_NE(trid, nullptr);
+    EXPECT_EQ(trid->cellAt(1, 1)->text(QAccessible::Name),
+              QStringLiteral("Lender's title insurance, disclosed, 425.00"));
+    EXPECT_EQ(trid->cellAt(6, 2)->text(QAccessible::Name),
+              QStringLiteral("Owner's title insurance, charged, 650.00"));
+}
+
+// The totals stand outside anything that scrolls, in view in a window no
+// taller than the screen, however many lines the closing has.
+TEST(ClosingOutput, TheTotalsStayInViewOfALongClosing)
+{
+    ClosingDriver driver;
+    driver.Enter({"15", "250,000", "200,000", "", "", false, {}, true});
+    driver.Key(Qt::Key_E, Qt::AltModifier);
+    for (int row = 0; row < 40; ++row) {
+        if (row != 2 && row != 3)
+            driver.Key(Qt::Key_Space);
+        driver.Key(Qt::Key_Down);
+    }
+    ASSERT_EQ(driver.Figures().size(), 2 + 38 + 1);
+    const QWidget& window = driver.Window();
+    EXPECT_LE(window.frameGeometry().height(), window.screen()->availableGeometry().height());
+    for (const char* name : {"totalGross", "totalRemit"}) {
+        const QWidget* total = driver.Find(name);
+        ASSERT_TRUE(total->isVisible()) << name;
+        for (const QWidget* up = total; up; up = up->parentWidget())
+            EXPECT_EQ(qobject_cast<const QAbstractScrollArea*>(up), nullptr) << name;
+        const QRect shown(total->mapTo(&window, QPoint(0, 0)), total->size());
+        EXPECT_TRUE(window.rect().contains(shown)) << name;
+    }
+}
+
+// New quote (Ctrl+N) clears the closing and keeps the split; Print (Ctrl+P)
+// prints; Quit (Ctrl+Q) closes the window. Ctrl+S and Ctrl+O are left free.
+TEST(ClosingOutput, TheStandardCommandsHaveTheirKeys)
+{
+    bool printAsked = false;
+    ClosingDriver driver({{}, [&](QPrinter&) { return printAsked = true, false; }});
+    driver.Enter({"12.5", "250,000", "200,000", "100,000", "", false, {"8.1", "9:owner"}, true});
+    driver.Key(Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(printAsked);
+    driver.Find<QComboBox>("coverage")->setCurrentIndex(1);
+    driver.Key(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(driver.Text("split"), QStringLiteral("12.5"));
+    for (const char* field : {"price", "loan", "priorOwners", "priorLoan", "endorsementFilter"})
+        EXPECT_TRUE(driver.Text(field).isEmpty()) << field;
+    EXPECT_EQ(driver.Find<QComboBox>("coverage")->currentIndex(), 0);
+    EXPECT_FALSE(driver.Find<QCheckBox>("letter")->isChecked());
+    EXPECT_EQ(driver.FocusName(), QStringLiteral("price"));
+    driver.Type("price", QStringLiteral("250,000"));
+    EXPECT_EQ(driver.Figures().size(), 1); // no endorsement left checked
+    for (const QAction* action : driver.Window().actions())
+        for (const auto key : {QKeySequence::Save, QKeySequence::Open})
+            EXPECT_FALSE(QKeySequence::keyBindings(key).contains(action->shortcut()));
+    driver.Key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(driver.Window().isVisible());
+}
+
+// Settings that cannot be written: the window says so, once, and stops
+// promising to remember the split. (A folder below a plain file cannot be
+// made, even by root.)
+TEST(ClosingOutput, ASplitThatCannotBeRememberedIsSaidSo)
+{
+    QTemporaryDir folder;
+    QFile plain(folder.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString file = folder.filePath(QStringLiteral("plain/Tarnwell/Closing.conf"));
+    QSettings settings(file, QSettings::IniFormat);
+    ClosingWindow window(settings);
+    window.show();
+    auto* split = window.findChild<QLineEdit*>(QStringLiteral("split"));
+    auto* note = window.findChild<FieldNote*>(QStringLiteral("settingsNote"));
+    auto* hint = window.findChild<FieldNote*>(QStringLiteral("splitNote"));
+    EXPECT_EQ(hint->Text(), QStringLiteral("The agency's premium split, from 10 to 70 percent."));
+    EXPECT_TRUE(note->Text().isEmpty());
+    split->setFocus();
+    QTest::keyClicks(split, QStringLiteral("15"));
+    const QString said = QStringLiteral("The split cannot be remembered: %1 cannot be written.")
+                             .arg(QDir::toNativeSeparators(file));
+    EXPECT_EQ(note->Text(), said);
+    EXPECT_TRUE(note->IsProblem());
+    QTest::keyClicks(split, QStringLiteral(".5"));
+    EXPECT_EQ(note->Text(), said);
+}
+
+// The program is "Tarnwell Closing Quote" to the desktop and to screen
+// readers; a split remembered under its former name, "Closing", is read.
+TEST(ClosingOutput, TheProgramIsNamedInFullAndKeepsItsSettings)
+{
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+    QDir(home.path()).mkpath(QStringLiteral("Tarnwell"));
+    QFile former(home.filePath(QStringLiteral("Tarnwell/Closing.conf")));
+    ASSERT_TRUE(former.open(QIODevice::WriteOnly));
+    former.write("[General]\nsplit=17.5\n");
+    former.close();
+    NameApplication();
+    EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Tarnwell Closing Quote"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name),
+              QStringLiteral("Tarnwell Closing Quote"));
+    const auto settings = OpenSettings();
+    EXPECT_EQ(settings->fileName(), former.fileName());
+    ClosingWindow window(*settings);
+    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("split"))->text(),
+              QStringLiteral("17.5"));
 }
 
 } // namespace

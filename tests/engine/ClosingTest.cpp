@@ -105,6 +105,74 @@ TEST(Closing, EachCompositionPricesItsLinesTotalsAndDisclosure)
     }
 }
 
+// The disclosure itemised: each row "section name disclosed", L for Loan
+// Costs, O for Other Costs, E for endorsements to an existing policy, and
+// its note in brackets; the rows add up to the Gross.
+struct TridRowsCase {
+    const char* name;
+    ClosingRequest request;
+    std::vector<std::string> rows;
+};
+
+TEST(Closing, TheDisclosureItemisesEveryLineUnderItsPolicy)
+{
+    using C = Coverage;
+    const std::string byDefault
+        = " [no policy was named: shown under the lender's title insurance]";
+    // clang-format off
+    const TridRowsCase cases[] = {
+        // 650 + 35 charged; disclosed 425.00 and 650 + 35 − 425 = 260.00. ALTA
+        // 7.1-06 is a loan form, 9.1-06 an owner's; 8.1 is named on neither.
+        {"Purchase", {15, 250'000, 200'000, {}, {}, C::Standard,
+                      {Endorse("8.1"), Endorse("9:owner"), Endorse("7.1"), Endorse("9.1")}, true},
+         {"L Title – Lender's Title Insurance 425.00",
+          "L Title – ALTA 8.1-06 Environmental Protection Lien 0.00" + byDefault,
+          "L Title – ALTA 7.1-06 Manufactured Housing-Conversion: Loan 50.00",
+          "L Title – Closing Protection Letter 25.00",
+          "O Title – Owner's Title Insurance (optional) 260.00",
+          "O Title – ALTA 9-06 Restrictions, Encroachments, Minerals 50.00",
+          "O Title – ALTA 9.1-06 REM - Owners Policy - Unimproved Lands 50.00"}},
+        // No loan: the letter follows the owner's rows; a loan form sits on
+        // the only policy, saying so (code 525, a fixed 25.00).
+        {"OwnersOnly", {15, 250'000, {}, {}, {}, C::Standard, {Endorse("13.1")}, true},
+         {"O Title – Owner's Title Insurance (optional) 650.00",
+          "O Title – ALTA 13.1-06 Leasehold Loan 25.00 [the form is written for the loan policy, which this closing has not]",
+          "O Title – Closing Protection Letter 25.00"}},
+        {"Refinance", {20, {}, 300'000, {}, 200'000, C::Standard, {Endorse("9.2")}, true},
+         {"L Title – Lender's Title Insurance 430.00",
+          "L Title – ALTA 9.2-06 REM - Owners Policy - Improved Lands 50.00 [the form is written for the owner's policy, which this closing has not]",
+          "L Title – Closing Protection Letter 25.00"}},
+        {"NoPolicy", {15, {}, {}, {}, {}, C::Standard, {Endorse("11"), Endorse("14.1")}, true},
+         {"E Title – ALTA 11-06 Mortgage Modification 50.00",
+          "E Title – ALTA 1.1-06 Future Advance-Knowledge 50.00",
+          "E Title – Closing Protection Letter 25.00"}},
+        // Reissue on 100,000: 350 less 40% = 210.00; with the loan's 35 that is
+        // 5.00 short of the stand-alone 250.00.
+        {"NegativeOwners", {15, 100'000, 100'000, 100'000, {}, C::Standard, {}, false},
+         {"L Title – Lender's Title Insurance 250.00",
+          "O Title – Owner's Title Insurance (optional) -5.00 [below zero: the owner's 210.00 plus the simultaneous loan's 35.00 is less than the lender's disclosed 250.00]"}},
+    };
+    // clang-format on
+    for (const TridRowsCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        const ClosingOutcome outcome = QuoteClosing(row.request);
+        ASSERT_TRUE(outcome.quote.has_value()) << outcome.refusal.reason;
+        std::vector<std::string> shown;
+        std::int64_t sum = 0;
+        for (const TridRow& item : outcome.quote->trid.rows) {
+            const char section = item.section == TridSection::LoanCosts    ? 'L'
+                                 : item.section == TridSection::OtherCosts ? 'O'
+                                                                           : 'E';
+            shown.push_back(std::string(1, section) + ' ' + item.name + ' '
+                            + FormatCents(item.disclosedCents)
+                            + (item.note.empty() ? "" : " [" + item.note + ']'));
+            sum += item.disclosedCents;
+        }
+        EXPECT_EQ(shown, row.rows);
+        EXPECT_EQ(sum, outcome.quote->grossCents);
+    }
+}
+
 // What the catalogue has no line for is refused, naming the inputs at fault.
 struct RefusalRow {
     const char* name;

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <iomanip>
 #include <limits>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace StateCalcs {
 namespace {
@@ -90,6 +93,28 @@ TEST(Pricing, FixedChargesUnknownCodesAndFiniteCharges)
         EXPECT_FALSE(PriceLine(code, {infinity, 0}, 20).has_value()) << code;
     EXPECT_FALSE(PriceLine("101", {100'000, 0}, std::nullopt)->remit.has_value());
     EXPECT_EQ(PriceLine("520", {8'000, 0}, std::nullopt)->remit, 800);
+}
+
+// A figure to the cent as its text shows it, worked from each double's exact
+// value: fifteen digits, then the cent, each half going up. Where seventeen
+// digits end in "50" only the exact value tells: 1.004999999999995 is held as
+// 1.004999999999995008... (up), 276.9249999999995 as 276.92499999999949977...
+// (down). 999,999,999,999.985 is held as ...9849853515625: fifteen digits make
+// it .985, which goes up. From 1e13 the exact value is rounded; a negative
+// figure is left as it is; -0 comes back 0.
+TEST(Pricing, ToTheCentIsTheFigureAsShown)
+{
+    // clang-format off
+    const std::pair<double, double> figures[] = {
+        {1.005, 1.01}, {2.675, 2.68}, {0.145, 0.15}, {276.925, 276.93}, {0.005, 0.01},
+        {0.0049, 0}, {0.07, 0.07}, {1.004999999999995, 1.01}, {276.9249999999995, 276.92},
+        {100'000, 100'000}, {250'000.5, 250'000.5}, {999'999'999'999.99, 999'999'999'999.99},
+        {999'999'999'999.985, 999'999'999'999.99}, {999'999'999'999.995, 1e12},
+        {12'345'678'901'234.565, 12'345'678'901'234.56}, {-2.675, -2.675}};
+    // clang-format on
+    for (const auto& [amount, shown] : figures)
+        EXPECT_EQ(ToTheCent(amount), shown) << std::setprecision(17) << amount;
+    EXPECT_FALSE(std::signbit(ToTheCent(-0.0)));
 }
 
 } // namespace
