@@ -1,15 +1,21 @@
 #include "closing/ClosingWindow.h"
 
+#include "book/BookSettings.h"
+#include "closing/BookDialogs.h"
 #include "closing/EndorsementPicker.h"
 #include "closing/FieldNote.h"
 #include "closing/QuoteDocument.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -112,6 +118,37 @@ QString Sentence(const std::string& reason)
     return text.endsWith(u'.') ? text : text + u'.';
 }
 
+// A line of the book's, which starts in lower case, as a sentence.
+QString Sentence(QString text)
+{
+    text = text.trimmed();
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text.endsWith(u'.') ? text : text + u'.';
+}
+
+// A split as the agent types it: 15, 15.5, 12.25.
+QString SplitText(std::int64_t hundredths)
+{
+    QString text = QString::number(static_cast<double>(hundredths) / 100.0, 'f', 2);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+// A closing date as the book keeps it (YYYY-MM-DD) from what the agent
+// typed: 2026-03-31 or 3/31/2026. Empty when it is neither.
+QString IsoDate(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    for (const char* format : {"yyyy-MM-dd", "M/d/yyyy"})
+        if (const QDate date = QDate::fromString(text, QLatin1String(format)); date.isValid())
+            return date.toString(Qt::ISODate);
+    return {};
+}
+
 // An amount the agent is still typing ("250," on the way to "250,000") is
 // no mistake yet: a few more digits would make it a plain amount.
 bool CouldBecomeAnAmount(const QString& text)
@@ -132,7 +169,8 @@ void SetUpPrinter(QPrinter& printer)
 
 } // namespace
 
-ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* parent)
+ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
+                             const std::optional<QString>& bookOnCommandLine, QWidget* parent)
     : QWidget(parent),
       m_settings(settings),
       m_dialogs(std::move(dialogs)),
@@ -152,10 +190,46 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
       m_copyQuote(new QPushButton(tr("&Copy quote"))),
       m_copyTotal(new QPushButton(tr("Cop&y total"))),
       m_print(new QPushButton(tr("P&rint…"))),
-      m_savePdf(new QPushButton(tr("Save as P&DF…")))
+      m_savePdf(new QPushButton(tr("Save as P&DF…"))),
+      m_underwriter(new QComboBox),
+      m_bookNote(new FieldNote),
+      m_open(new QPushButton(tr("Open…"))),
+      m_save(new QPushButton(tr("Save"))),
+      m_editSettings(new QPushButton(tr("Settings…"))),
+      m_bookOnCommandLine(bookOnCommandLine)
 {
     setWindowTitle(tr("Tarnwell Closing Quote"));
     setStyleSheet(MarkStyleSheet());
+
+    // ---- Above both columns: the file, its parties and the book's commands.
+    auto* file = new QGridLayout;
+    m_fileNumber = AddFileField(file, 0, 0, tr("F&ile number"), "fileNumber");
+    m_underwriter->setObjectName(QStringLiteral("underwriter"));
+    m_underwriter->addItems(Book::kUnderwriters);
+    m_underwriter->setCurrentText(Book::ReadBookSettings(m_settings).underwriter);
+    auto* underwriterRow = new QHBoxLayout;
+    underwriterRow->addWidget(m_underwriter);
+    underwriterRow->addStretch(1);
+    file->addWidget(Caption(tr("&Underwriter"), m_underwriter), 0, 2);
+    file->addLayout(underwriterRow, 0, 3);
+    m_closingDate = AddFileField(file, 0, 4, tr("Closing date"), "closingDate");
+    m_closingDate->setPlaceholderText(tr("YYYY-MM-DD, once set"));
+    m_buyers = AddFileField(file, 1, 0, tr("&Buyers/borrowers"), "buyers");
+    m_sellers = AddFileField(file, 1, 2, tr("Sellers"), "sellers");
+    m_lender = AddFileField(file, 1, 4, tr("Lender"), "lender");
+    m_property = AddFileField(file, 2, 0, tr("Property"), "property");
+    m_property->setPlaceholderText(tr("Street, city"));
+    m_county = AddFileField(file, 2, 2, tr("County"), "county");
+    m_note = AddFileField(file, 2, 4, tr("Note"), "note");
+    for (const int column : {1, 3, 5})
+        file->setColumnStretch(column, 1);
+    m_open->setObjectName(QStringLiteral("open"));
+    m_save->setObjectName(QStringLiteral("save"));
+    m_editSettings->setObjectName(QStringLiteral("settings"));
+    for (int row = 0; row < 3; ++row)
+        file->addWidget(std::array{m_open, m_save, m_editSettings}[row], row, 6);
+    m_bookNote->setObjectName(QStringLiteral("bookNote"));
+    file->addWidget(m_bookNote, 3, 0, 1, 7);
 
     // ---- Left: what the closing is. One label and field a row, each note
     // under its field; fields about the file and its parties go above.
@@ -251,6 +325,8 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_newQuote);
     buttons->addStretch(1);
+    for (QPushButton* button : {m_open, m_save, m_editSettings})
+        button->setAccessibleName(button->text().remove(u'…'));
     for (QPushButton* button : {m_newQuote, m_copyQuote, m_copyTotal, m_print, m_savePdf}) {
         button->setAccessibleName(button->text().remove(u'&').remove(u'…'));
         if (button != m_newQuote)
@@ -262,8 +338,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     m_print->setObjectName(QStringLiteral("print"));
     m_savePdf->setObjectName(QStringLiteral("savePdf"));
 
-    // The standard commands, with the platform's keys. Ctrl+S and Ctrl+O stay
-    // free for keeping closings.
+    // The standard commands, with the platform's keys.
     const auto command = [this](const QString& name, QKeySequence::StandardKey key,
                                 void (ClosingWindow::*slot)()) {
         auto* action = new QAction(name, this);
@@ -275,6 +350,12 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     };
     const QAction* newQuote = command(tr("New quote"), QKeySequence::New, &ClosingWindow::NewQuote);
     const QAction* print = command(tr("Print"), QKeySequence::Print, &ClosingWindow::Print);
+    const QAction* open = command(tr("Open"), QKeySequence::Open, &ClosingWindow::Open);
+    auto* save = new QAction(tr("Save"), this);
+    save->setShortcut(QKeySequence::Save);
+    save->setShortcutContext(Qt::WindowShortcut);
+    connect(save, &QAction::triggered, this, [this] { Save(); });
+    addAction(save);
     QAction* quit = command(tr("Quit"), QKeySequence::Quit, &ClosingWindow::CloseWindow);
     // Some platforms' schemes have no key for quitting; Ctrl+Q is the desktop's.
     if (quit->shortcut().isEmpty())
@@ -285,6 +366,9 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     m_newQuote->setToolTip(
         tr("Clear the closing for the next one; the split stays (%1)").arg(keys(newQuote)));
     m_print->setToolTip(tr("Print the quote (%1)").arg(keys(print)));
+    m_open->setToolTip(tr("Open a file kept in the book (%1)").arg(keys(open)));
+    m_save->setToolTip(tr("Keep the file in the book under its number (%1)").arg(keys(save)));
+    m_editSettings->setToolTip(tr("The agency that heads the quote, and the book"));
 
     auto* figuresHead = new QHBoxLayout;
     figuresHead->addWidget(Caption(tr("Fi&gures"), m_figures));
@@ -310,13 +394,30 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     figuresColumn->addStretch(1);
     figuresColumn->addLayout(buttons);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(closingColumn, 2);
-    layout->addWidget(rule(QFrame::VLine));
-    layout->addLayout(figuresColumn, 3);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(closingColumn, 2);
+    columns->addWidget(rule(QFrame::VLine));
+    columns->addLayout(figuresColumn, 3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(file);
+    layout->addWidget(rule(QFrame::HLine));
+    layout->addLayout(columns, 1);
 
-    // The order Tab takes: down the closing, then down the figures.
-    std::vector<QWidget*> order{m_split,
+    // The order Tab takes: across the file, down the closing, then down the
+    // figures.
+    std::vector<QWidget*> order{m_fileNumber,
+                                m_underwriter,
+                                m_closingDate,
+                                m_buyers,
+                                m_sellers,
+                                m_lender,
+                                m_property,
+                                m_county,
+                                m_note,
+                                m_open,
+                                m_save,
+                                m_editSettings,
+                                m_split,
                                 m_coverage,
                                 m_price.edit,
                                 m_loan.edit,
@@ -351,6 +452,13 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
     connect(m_copyTotal, &QPushButton::clicked, this, &ClosingWindow::CopyTotal);
     connect(m_print, &QPushButton::clicked, this, &ClosingWindow::Print);
     connect(m_savePdf, &QPushButton::clicked, this, &ClosingWindow::SaveAsPdf);
+    connect(m_open, &QPushButton::clicked, this, &ClosingWindow::Open);
+    connect(m_save, &QPushButton::clicked, this, [this] { Save(); });
+    connect(m_editSettings, &QPushButton::clicked, this, &ClosingWindow::EditSettings);
+    for (QLineEdit* edit :
+         {m_fileNumber, m_buyers, m_sellers, m_property, m_county, m_lender, m_closingDate, m_note})
+        connect(edit, &QLineEdit::textChanged, this, &ClosingWindow::ShowTitle);
+    connect(m_underwriter, &QComboBox::currentIndexChanged, this, &ClosingWindow::ShowTitle);
 
     // An agency's split rarely changes: it is kept from the last run.
     m_settingsUnwritable = !m_settings.isWritable();
@@ -360,6 +468,8 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs, QWidget* pare
         m_split->setText(remembered);
     Recompute();
     (m_split->text().isEmpty() ? m_split : m_price.edit)->setFocus();
+    ChooseBook();
+    MarkSaved();
 
     // The whole height the screen offers, less a window manager's frame
     // (put right once the frame is known), and room for the columns.
@@ -391,6 +501,16 @@ QLineEdit* ClosingWindow::AddField(QGridLayout* grid, int row, int column, const
     grid->addWidget(Caption(label, edit), row, column);
     grid->addWidget(edit, row, column + 1);
     grid->addWidget(note, row + 1, column + 1);
+    return edit;
+}
+
+QLineEdit* ClosingWindow::AddFileField(QGridLayout* grid, int row, int column, const QString& label,
+                                       const char* name)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QLatin1String(name));
+    grid->addWidget(Caption(label, edit), row, column);
+    grid->addWidget(edit, row, column + 1);
     return edit;
 }
 
@@ -443,6 +563,8 @@ void ClosingWindow::ClearMarks()
 
 void ClosingWindow::Recompute()
 {
+    if (m_loading)
+        return;
     ClearMarks();
     bool blocked = false;
     const QString splitText = m_split->text();
@@ -525,11 +647,22 @@ void ClosingWindow::Recompute()
         ShowNoFigures();
         return;
     }
-    ShowQuote(*outcome.quote);
+    // A kept file's closing, as it was saved, shows the figures it was
+    // quoted with; any change to it prices it again.
+    m_showingStored = m_storedQuote && ClosingKey() == m_storedKey;
+    if (m_showingStored) {
+        m_storedTexts.clear();
+        ShowQuote(Book::QuoteOf(*m_storedQuote, m_storedSplit, m_storedTexts));
+        m_status->ShowHint(tr("As priced when saved, %1.").arg(LocalTime(m_storedAt)));
+    } else {
+        ShowQuote(*outcome.quote);
+    }
+    ShowTitle();
 }
 
 void ClosingWindow::ShowNoFigures()
 {
+    m_showingStored = false;
     m_quote.reset();
     m_figures->setRowCount(0);
     m_trid->setRowCount(0);
@@ -621,6 +754,9 @@ void ClosingWindow::ShowQuote(const StateCalcs::ClosingQuote& quote)
 
 void ClosingWindow::NewQuote()
 {
+    if (!MayLeave())
+        return;
+    ClearFile();
     for (QLineEdit* edit : {m_price.edit, m_loan.edit, m_priorOwners.edit, m_priorLoan.edit})
         edit->clear();
     m_coverage->setCurrentIndex(0);
@@ -628,6 +764,7 @@ void ClosingWindow::NewQuote()
     m_endorsements->Clear();
     m_left.clear();
     Recompute();
+    MarkSaved();
     (m_split->text().isEmpty() ? m_split : m_price.edit)->setFocus();
 }
 
@@ -685,8 +822,8 @@ void ClosingWindow::CopyQuote()
     if (!m_quote)
         return;
     auto* data = new QMimeData;
-    data->setHtml(QuoteHtml(*m_quote));
-    data->setText(QuoteText(*m_quote));
+    data->setHtml(QuoteHtml(*m_quote, Heading()));
+    data->setText(QuoteText(*m_quote, Heading()));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -707,7 +844,7 @@ void ClosingWindow::Print()
         dialog.setWindowTitle(tr("Print Quote"));
         return dialog.exec() == QDialog::Accepted;
     }();
-    if (accepted && !PrintQuote(printer, m_request, *m_quote, QDate::currentDate()))
+    if (accepted && !PrintQuote(printer, m_request, *m_quote, QDate::currentDate(), Heading()))
         QMessageBox::warning(this, tr("Print Quote"),
                              tr("The quote could not be printed: the printer did not start."));
 }
@@ -737,10 +874,381 @@ void ClosingWindow::SaveAsPdf()
     SetUpPrinter(printer);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(name);
-    if (!PrintQuote(printer, m_request, *m_quote, QDate::currentDate()))
+    if (!PrintQuote(printer, m_request, *m_quote, QDate::currentDate(), Heading()))
         QMessageBox::warning(
             this, tr("Save Quote as PDF"),
             tr("The quote could not be saved as %1.").arg(QDir::toNativeSeparators(name)));
+}
+
+// ---- The file and the book ------------------------------------------------------
+
+QString ClosingWindow::ClosingKey() const
+{
+    QStringList parts;
+    for (const QLineEdit* edit :
+         {m_split, m_price.edit, m_loan.edit, m_priorOwners.edit, m_priorLoan.edit})
+        parts.append(edit->text());
+    parts.append(QString::number(m_coverage->currentIndex()));
+    parts.append(m_letter->isChecked() ? QStringLiteral("letter") : QString());
+    for (const StateCalcs::EndorsementRequest& wanted : m_endorsements->Requests())
+        parts.append(QString::number(wanted.entry) + u':'
+                     + QString::number(wanted.policy ? static_cast<int>(*wanted.policy) : -1));
+    return parts.join(QChar(0x1f));
+}
+
+QString ClosingWindow::Snapshot() const
+{
+    QStringList parts{ClosingKey(), m_underwriter->currentText()};
+    for (const QLineEdit* edit :
+         {m_fileNumber, m_buyers, m_sellers, m_property, m_county, m_lender, m_closingDate, m_note})
+        parts.append(edit->text());
+    return parts.join(QChar(0x1e));
+}
+
+bool ClosingWindow::HasUnsavedChanges() const
+{
+    // A quick quote is no file: only a numbered file, or one from the book,
+    // has changes to keep.
+    return (!m_openedFile.isEmpty() || !m_fileNumber->text().trimmed().isEmpty())
+           && Snapshot() != m_saved;
+}
+
+void ClosingWindow::MarkSaved()
+{
+    m_saved = Snapshot();
+    ShowTitle();
+}
+
+void ClosingWindow::ShowTitle()
+{
+    const QString number = m_fileNumber->text().trimmed();
+    // The program's name, then the file; "*" while it has unsaved changes.
+    setWindowTitle(number.isEmpty() ? tr("Tarnwell Closing Quote")
+                                    : tr("Tarnwell Closing Quote — %1[*]").arg(number));
+    setWindowModified(HasUnsavedChanges());
+}
+
+Book::FileDetails ClosingWindow::Details() const
+{
+    Book::FileDetails details;
+    details.fileNumber = m_fileNumber->text().trimmed();
+    details.underwriter = m_underwriter->currentText();
+    details.buyers = m_buyers->text().trimmed();
+    details.sellers = m_sellers->text().trimmed();
+    details.property = m_property->text().trimmed();
+    details.county = m_county->text().trimmed();
+    details.lender = m_lender->text().trimmed();
+    details.closingDate = IsoDate(m_closingDate->text());
+    details.note = m_note->text().trimmed();
+    return details;
+}
+
+QuoteHeading ClosingWindow::Heading() const
+{
+    const Book::Agency agency = Book::ReadBookSettings(m_settings).agency;
+    const Book::FileDetails file = Details();
+    return {agency.name,     agency.address, agency.phone,    agency.license,
+            file.fileNumber, file.buyers,    file.sellers,    file.property,
+            file.county,     file.lender,    file.closingDate};
+}
+
+void ClosingWindow::ClearFile()
+{
+    m_loading = true;
+    for (QLineEdit* edit : {m_fileNumber, m_buyers, m_sellers, m_property, m_county, m_lender,
+                            m_closingDate, m_note}) {
+        edit->clear();
+        SetMarked(edit, false);
+    }
+    m_underwriter->setCurrentText(Book::ReadBookSettings(m_settings).underwriter);
+    m_loading = false;
+    m_openedFile.clear();
+    m_revision = 0;
+    m_storedQuote.reset();
+    if (m_bookOff.isEmpty())
+        m_bookNote->Clear();
+}
+
+QMessageBox::StandardButton ClosingWindow::Ask(const QString& title, const QString& text,
+                                               QMessageBox::StandardButtons buttons)
+{
+    if (m_dialogs.ask)
+        return m_dialogs.ask(title, text, buttons);
+    QMessageBox box(QMessageBox::Question, title, text, buttons, this);
+    if (QAbstractButton* reload = box.button(QMessageBox::Yes);
+        reload && buttons & QMessageBox::No) {
+        reload->setText(tr("&Reload"));
+        box.button(QMessageBox::No)->setText(tr("&Keep my changes"));
+        box.setDefaultButton(QMessageBox::No);
+    }
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool ClosingWindow::MayLeave()
+{
+    if (!HasUnsavedChanges())
+        return true;
+    const QString number = m_fileNumber->text().trimmed();
+    const QString text = number.isEmpty() ? tr("Save the changes to file %1?").arg(m_openedFile)
+                                          : tr("Save the changes to file %1?").arg(number);
+    switch (Ask(tr("Unsaved Changes"), text,
+                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)) {
+    case QMessageBox::Save:
+        return Save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ClosingWindow::closeEvent(QCloseEvent* event)
+{
+    if (MayLeave())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void ClosingWindow::ChooseBook()
+{
+    m_book.reset();
+    m_bookWritable = false;
+    m_location.reset();
+    m_bookOff.clear();
+    m_bookNote->Clear();
+    const auto chosen = Book::ChooseBook(m_bookOnCommandLine,
+                                         Book::ReadBookSettings(m_settings).database);
+    if (const auto* why = std::get_if<QString>(&chosen)) {
+        ShowBookOff(*why);
+        return;
+    }
+    m_location = std::get<Book::BookLocation>(chosen);
+    // A book not yet made is made by the first save, and says nothing till then.
+    if (m_location->IsPostgreSql() || QFileInfo::exists(m_location->path))
+        OpenBook(false);
+}
+
+void ClosingWindow::ShowBookOff(const QString& why)
+{
+    m_bookOff = why;
+    m_bookNote->ShowProblem(
+        tr("The book is off: %1. Quoting goes on; nothing is kept until it is put right.")
+            .arg(why));
+}
+
+Book::Book* ClosingWindow::OpenBook(bool forWriting)
+{
+    if (m_book && (m_bookWritable || !forWriting))
+        return m_book.get();
+    if (!m_location) {
+        if (!m_bookOff.isEmpty())
+            ShowBookOff(m_bookOff);
+        return nullptr;
+    }
+    m_book.reset();
+    QString error;
+    auto book = Book::Book::Open(*m_location, forWriting ? Book::Access::Write : Book::Access::Read,
+                                 error);
+    if (!book) {
+        ShowBookOff(error);
+        return nullptr;
+    }
+    m_book = std::move(book);
+    m_bookWritable = forWriting;
+    m_bookOff.clear();
+    if (!m_book->readOnlyReason().isEmpty())
+        m_bookNote->ShowProblem(tr("The book opens for reading only: %1. Files can be opened "
+                                   "and quoted, not saved.")
+                                    .arg(m_book->readOnlyReason()));
+    else
+        m_bookNote->Clear();
+    return m_book.get();
+}
+
+bool ClosingWindow::Save()
+{
+    SetMarked(m_fileNumber, false);
+    SetMarked(m_closingDate, false);
+    const Book::FileDetails details = Details();
+    const auto refuse = [this](QWidget* field, const QString& why) {
+        if (field) {
+            SetMarked(field, true, why);
+            field->setFocus();
+        }
+        m_bookNote->ShowProblem(why);
+        return false;
+    };
+    if (details.fileNumber.isEmpty())
+        return refuse(m_fileNumber, tr("A file number is needed to save."));
+    if (!m_closingDate->text().trimmed().isEmpty() && details.closingDate.isEmpty())
+        return refuse(m_closingDate,
+                      tr("A closing date is written as 2026-03-31 or 3/31/2026; the file was "
+                         "not saved."));
+    if (!m_quote)
+        return refuse(nullptr, tr("A file is kept with its figures: the file was not saved "
+                                  "while the closing shows none."));
+    Book::Book* book = OpenBook(true);
+    if (!book)
+        return false;
+    const int expected = details.fileNumber == m_openedFile ? m_revision : 0;
+    const Book::StoredQuote quote = m_showingStored ? *m_storedQuote : Book::StoreQuote(*m_quote);
+    const Book::SaveResult result = book->Save(details, Book::StoreClosing(m_request), quote,
+                                               expected);
+    switch (result.status) {
+    case Book::SaveResult::Status::Saved:
+    case Book::SaveResult::Status::Unchanged:
+        if (details.fileNumber != m_openedFile || result.status == Book::SaveResult::Status::Saved)
+            m_storedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+        m_openedFile = details.fileNumber;
+        m_revision = result.revision;
+        m_storedQuote = quote;
+        m_storedKey = ClosingKey();
+        m_storedSplit = Book::StoreClosing(m_request).splitHundredths;
+        m_showingStored = true;
+        m_bookNote->ShowHint(result.status == Book::SaveResult::Status::Saved
+                                 ? tr("File %1 saved in the book, revision %2.")
+                                       .arg(details.fileNumber)
+                                       .arg(result.revision)
+                                 : tr("File %1 is as saved in revision %2.")
+                                       .arg(details.fileNumber)
+                                       .arg(result.revision));
+        MarkSaved();
+        return true;
+    case Book::SaveResult::Status::Stale: {
+        const QString who = result.conflict.savedBy;
+        const QString when = LocalTime(result.conflict.savedAt);
+        if (expected == 0)
+            return refuse(m_fileNumber,
+                          tr("File %1 is already in the book, saved by %2 on %3: open it, or "
+                             "give this file another number.")
+                              .arg(details.fileNumber, who, when));
+        refuse(nullptr, tr("Not saved: %1 changed file %2 on %3 since it was opened here. Your "
+                           "changes are still in this window.")
+                            .arg(who, details.fileNumber, when));
+        if (Ask(tr("Save File"),
+                tr("%1 changed file %2 on %3 since it was opened here, so your changes were "
+                   "not saved.\n\nReload the file as it is in the book? Your changes in this "
+                   "window would be replaced.")
+                    .arg(who, details.fileNumber, when),
+                QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes)
+            LoadFile(details.fileNumber);
+        return false;
+    }
+    case Book::SaveResult::Status::Failed:
+        break;
+    }
+    // The connection may be gone with the failure; the next save opens the
+    // book again.
+    m_book.reset();
+    return refuse(nullptr, Sentence(result.error)
+                               + tr(" The file was not saved; your changes are still in this "
+                                    "window."));
+}
+
+void ClosingWindow::Open()
+{
+    if (!MayLeave())
+        return;
+    if (m_location && !m_location->IsPostgreSql() && !QFileInfo::exists(m_location->path)) {
+        m_bookNote->ShowHint(tr("The book holds no files yet; the first Save makes it at %1.")
+                                 .arg(QDir::toNativeSeparators(m_location->path)));
+        return;
+    }
+    Book::Book* book = OpenBook(false);
+    if (!book)
+        return;
+    auto* list = new FileListDialog(*book, this);
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    connect(list, &QDialog::accepted, this, [this, list] { LoadFile(list->ChosenFile()); });
+    list->open();
+}
+
+bool ClosingWindow::LoadFile(const QString& fileNumber)
+{
+    Book::Book* book = OpenBook(false);
+    if (!book)
+        return false;
+    const auto file = book->Load(fileNumber);
+    if (!file) {
+        m_bookNote->ShowProblem(
+            book->error().isEmpty()
+                ? tr("File %1 is not in the book.").arg(fileNumber)
+                : tr("File %1 cannot be read: %2.").arg(fileNumber, book->error()));
+        return false;
+    }
+    const Book::FileDetails& d = file->details;
+    const Book::StoredClosing& c = file->closing;
+    const auto amount = [](const std::optional<std::int64_t>& cents) {
+        return cents ? Cents(*cents) : QString();
+    };
+    m_loading = true;
+    m_fileNumber->setText(d.fileNumber);
+    m_underwriter->setCurrentText(d.underwriter);
+    m_buyers->setText(d.buyers);
+    m_sellers->setText(d.sellers);
+    m_property->setText(d.property);
+    m_county->setText(d.county);
+    m_lender->setText(d.lender);
+    m_closingDate->setText(d.closingDate);
+    m_note->setText(d.note);
+    m_split->setText(SplitText(c.splitHundredths));
+    m_price.edit->setText(amount(c.priceCents));
+    m_loan.edit->setText(amount(c.loanCents));
+    m_priorOwners.edit->setText(amount(c.priorOwnersCents));
+    m_priorLoan.edit->setText(amount(c.priorLoanCents));
+    m_coverage->setCurrentIndex(c.coverage == QLatin1String("expanded") ? 1 : 0);
+    m_letter->setChecked(c.closingProtectionLetter);
+    m_endorsements->SetRequests(Book::RequestOf(c).endorsements);
+    m_left.clear();
+    m_loading = false;
+    for (QLineEdit* edit : {m_fileNumber, m_closingDate})
+        SetMarked(edit, false);
+
+    m_openedFile = d.fileNumber;
+    m_revision = file->revision.revision;
+    m_storedQuote.reset();
+    Recompute(); // with the closing as it now stands, for its key
+    m_storedQuote = file->quote;
+    m_storedKey = ClosingKey();
+    m_storedSplit = c.splitHundredths;
+    m_storedAt = file->revision.savedAt;
+    Recompute();
+    MarkSaved();
+    m_bookNote->ShowHint(tr("File %1, revision %2, saved by %3 on %4.")
+                             .arg(d.fileNumber)
+                             .arg(m_revision)
+                             .arg(file->revision.savedBy, LocalTime(file->revision.savedAt)));
+    return true;
+}
+
+void ClosingWindow::EditSettings()
+{
+    const Book::BookSettings before = Book::ReadBookSettings(m_settings);
+    auto* dialog = new SettingsDialog(before, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, before] {
+        const Book::BookSettings after = dialog->Values();
+        Book::WriteBookSettings(m_settings, after);
+        m_settings.sync();
+        if (m_settings.status() != QSettings::NoError) {
+            m_bookNote->ShowProblem(tr("The settings cannot be kept: %1 cannot be written.")
+                                        .arg(QDir::toNativeSeparators(m_settings.fileName())));
+            return;
+        }
+        if (m_openedFile.isEmpty() && m_fileNumber->text().trimmed().isEmpty())
+            m_underwriter->setCurrentText(after.underwriter);
+        if (after.database != before.database) {
+            // What the window holds is a new file in the book now chosen.
+            m_openedFile.clear();
+            m_revision = 0;
+            m_storedQuote.reset();
+            ChooseBook();
+            Recompute();
+        }
+    });
+    dialog->open();
 }
 
 } // namespace closing

@@ -9,16 +9,29 @@
 // the split and the remittances. New quote (Ctrl+N) starts the next closing
 // with the same split.
 //
+// Above both columns, the file: its number, underwriter, parties, property,
+// lender, closing date and a note. A quick quote needs none of them; Save
+// (Ctrl+S) keeps the file in the agency's book under its number, Open
+// (Ctrl+O) brings a kept file back with its figures as priced when saved.
+// Leaving a file with unsaved changes asks Save, Discard or Cancel. A book
+// that cannot be opened is said once in a note; quoting goes on.
+//
 // Who does what: EndorsementPicker holds the endorsement list and its
 // filter, FieldNote the one-line notes and the marks, QuoteDocument the
 // copied and printed quote; the figures come from the engine's QuoteClosing.
 
+#include "book/Book.h"
+#include "closing/QuoteDocument.h"
 #include "engine/Closing.h"
 
+#include <QMessageBox>
 #include <QWidget>
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -43,17 +56,35 @@ public:
     struct Dialogs {
         std::function<QString()> pdfFileName; // empty text: the agent cancelled
         std::function<bool(QPrinter&)> print; // false: the agent cancelled
+        // A question and the button the agent answered it with.
+        std::function<QMessageBox::StandardButton(const QString& title, const QString& text,
+                                                  QMessageBox::StandardButtons buttons)>
+            ask;
     };
 
-    // The split is remembered in `settings` from one run to the next.
-    explicit ClosingWindow(QSettings& settings, Dialogs dialogs = {}, QWidget* parent = nullptr);
+    // The split, the agency and the book are kept in `settings`. The book
+    // is the one `bookOnCommandLine` names, else TARNWELL_BOOK's, else the
+    // settings', else the default file.
+    explicit ClosingWindow(QSettings& settings, Dialogs dialogs = {},
+                           const std::optional<QString>& bookOnCommandLine = {},
+                           QWidget* parent = nullptr);
     ~ClosingWindow() override;
 
     // The quote the window shows; nothing while it shows no figures.
     const std::optional<StateCalcs::ClosingQuote>& Quote() const { return m_quote; }
 
-    // Clears the closing for the next one; the split stays.
+    // Clears the closing and the file for the next one; the split stays.
+    // A file with unsaved changes asks first.
     void NewQuote();
+    // Keeps the file in the book; false when it was not saved (and why is
+    // shown in the window).
+    bool Save();
+    // Lists the book's files to open one.
+    void Open();
+    // Brings the file back from the book, its figures as priced when saved.
+    bool LoadFile(const QString& fileNumber);
+    // Whether the window holds changes to a file that are not in the book.
+    bool HasUnsavedChanges() const;
 
     // An amount as the agent pastes it, ready for the engine's reader:
     // Unicode blanks and line breaks around it go, and one leading "$".
@@ -61,6 +92,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct AmountField {
@@ -85,6 +117,27 @@ private:
     void FitToScreen();
     void CloseWindow() { close(); }
 
+    QLineEdit* AddFileField(QGridLayout* grid, int row, int column, const QString& label,
+                            const char* name);
+    QMessageBox::StandardButton Ask(const QString& title, const QString& text,
+                                    QMessageBox::StandardButtons buttons);
+    // Whether the window may leave what it holds: nothing unsaved, or the
+    // agent saved or discarded it.
+    bool MayLeave();
+    void ClearFile();
+    QString Snapshot() const;
+    QString ClosingKey() const;
+    void MarkSaved();
+    void ShowTitle();
+    Book::FileDetails Details() const;
+    QuoteHeading Heading() const;
+    void ChooseBook();
+    // The book opened for reading, or for writing; nothing when it cannot
+    // be, with the reason in the book's note.
+    Book::Book* OpenBook(bool forWriting);
+    void ShowBookOff(const QString& why);
+    void EditSettings();
+
     QSettings& m_settings;
     Dialogs m_dialogs;
     QLineEdit* m_split;
@@ -100,6 +153,31 @@ private:
     QLabel *m_totalGross, *m_totalRemit;
     QTableWidget* m_trid;
     QPushButton *m_newQuote, *m_copyQuote, *m_copyTotal, *m_print, *m_savePdf;
+    // The file.
+    QLineEdit *m_fileNumber, *m_buyers, *m_sellers, *m_property, *m_county, *m_lender,
+        *m_closingDate, *m_note;
+    QComboBox* m_underwriter;
+    FieldNote* m_bookNote;
+    QPushButton *m_open, *m_save, *m_editSettings;
+    // The book: where it is (nothing when it cannot be told), and open.
+    std::optional<QString> m_bookOnCommandLine;
+    std::optional<Book::BookLocation> m_location;
+    std::unique_ptr<Book::Book> m_book;
+    bool m_bookWritable = false;
+    // The file as it is in the book: its number and the revision the edit
+    // started from (0: not in the book), and what the window held then.
+    QString m_openedFile;
+    int m_revision = 0;
+    QString m_saved;
+    bool m_loading = false;
+    // The file's quote as priced when saved, shown until the agent changes
+    // the closing; the engine's texts point into these.
+    std::optional<Book::StoredQuote> m_storedQuote;
+    QString m_storedKey, m_storedAt;
+    std::int64_t m_storedSplit = 0;
+    std::deque<std::string> m_storedTexts;
+    bool m_showingStored = false;
+    QString m_bookOff; // why the book cannot be opened, or empty
     // Once the settings could not be written, the window says so and stops
     // promising to remember the split.
     bool m_settingsUnwritable = false;

@@ -162,6 +162,29 @@ void EndorsementPicker::Clear()
     emit Changed();
 }
 
+void EndorsementPicker::SetRequests(const std::vector<StateCalcs::EndorsementRequest>& requests)
+{
+    {
+        const QSignalBlocker quiet(m_list);
+        m_policies.clear();
+        for (int row = 0; row < m_list->count(); ++row)
+            m_list->item(row)->setCheckState(Qt::Unchecked);
+        for (const StateCalcs::EndorsementRequest& request : requests) {
+            if (request.policy)
+                m_policies[request.entry] = *request.policy;
+            for (int row = 0; row < m_list->count(); ++row)
+                if (m_list->item(row)->data(kEntryRole).value<std::size_t>() == request.entry)
+                    m_list->item(row)->setCheckState(Qt::Checked);
+        }
+        for (int row = 0; row < m_list->count(); ++row)
+            ShowLineText(row);
+    }
+    m_filter->clear();
+    m_list->setCurrentRow(0);
+    ShowChoice();
+    emit Changed();
+}
+
 std::vector<QWidget*> EndorsementPicker::ChoiceControls() const
 {
     std::vector<QWidget*> controls;

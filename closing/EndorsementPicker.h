@@ -39,6 +39,8 @@ public:
 
     // Unchecks every line, forgets every policy chosen and empties the filter.
     void Clear();
+    // Checks the lines a kept closing has, each on the policy it was on.
+    void SetRequests(const std::vector<StateCalcs::EndorsementRequest>& requests);
 
     QLineEdit* Filter() const { return m_filter; }
     QListWidget* List() const { return m_list; }

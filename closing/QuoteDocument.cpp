@@ -288,6 +288,44 @@ QList<PageSlice> CutIntoPages(QTextDocument& document, const QList<PrintedQuote:
 
 } // namespace
 
+QStringList QuoteHeading::AgencyLines() const
+{
+    QStringList lines;
+    for (const QString& line : {agencyName, agencyAddress})
+        if (!line.trimmed().isEmpty())
+            lines.append(line.trimmed());
+    QStringList contact;
+    if (!agencyPhone.trimmed().isEmpty())
+        contact.append(QStringLiteral("Phone ") + agencyPhone.trimmed());
+    if (!agencyLicense.trimmed().isEmpty())
+        contact.append(QStringLiteral("License ") + agencyLicense.trimmed());
+    if (!contact.isEmpty())
+        lines.append(contact.join(QStringLiteral(" · ")));
+    return lines;
+}
+
+QList<QStringList> QuoteHeading::FileRows() const
+{
+    QList<QStringList> rows;
+    const auto row = [&](const char* name, const QString& value) {
+        if (!value.trimmed().isEmpty())
+            rows.append({QLatin1String(name), value.trimmed()});
+    };
+    row("File number", fileNumber);
+    row("Buyers/borrowers", buyers);
+    row("Sellers", sellers);
+    row("Property", county.trimmed().isEmpty() ? property
+                    : property.trimmed().isEmpty()
+                        ? county.trimmed() + QStringLiteral(" County")
+                        : property.trimmed() + QStringLiteral(", ") + county.trimmed()
+                              + QStringLiteral(" County"));
+    row("Lender", lender);
+    if (const QDate date = QDate::fromString(closingDate, Qt::ISODate); date.isValid())
+        row("Closing date", QLocale(QLocale::English, QLocale::UnitedStates)
+                                .toString(date, QStringLiteral("MMMM d, yyyy")));
+    return rows;
+}
+
 QString PricedOnText(const QuotedLine& line)
 {
     QStringList parts;
@@ -301,12 +339,26 @@ QString PricedOnText(const QuotedLine& line)
     return text;
 }
 
-QString QuoteHtml(const ClosingQuote& quote)
+QString QuoteHtml(const ClosingQuote& quote, const QuoteHeading& heading)
 {
     const OutgoingRows rows = RowsOf(quote);
-    QString html = QStringLiteral("<html><body><p><b>") + kTitle.toHtmlEscaped()
-                   + QStringLiteral("</b></p><table border=\"1\" cellspacing=\"0\" "
-                                    "cellpadding=\"4\">");
+    QString html = QStringLiteral("<html><body>");
+    if (const QStringList agency = heading.AgencyLines(); !agency.isEmpty()) {
+        QStringList escaped;
+        for (const QString& line : agency)
+            escaped.append(line.toHtmlEscaped());
+        escaped[0] = QStringLiteral("<b>") + escaped[0] + QStringLiteral("</b>");
+        html += QStringLiteral("<p>") + escaped.join(QStringLiteral("<br>"))
+                + QStringLiteral("</p>");
+    }
+    html += QStringLiteral("<p><b>") + kTitle.toHtmlEscaped() + QStringLiteral("</b></p>");
+    if (const QList<QStringList> file = heading.FileRows(); !file.isEmpty()) {
+        html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">");
+        for (const QStringList& row : file)
+            html += HtmlRow(row, "td", 2);
+        html += QStringLiteral("</table><p></p>");
+    }
+    html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">");
     html += HtmlRow(kLineHeader, "th", 2);
     for (const QStringList& row : rows.lines)
         html += HtmlRow(row, "td", 2);
@@ -324,10 +376,19 @@ QString QuoteHtml(const ClosingQuote& quote)
            + QStringLiteral("</p></body></html>");
 }
 
-QString QuoteText(const ClosingQuote& quote)
+QString QuoteText(const ClosingQuote& quote, const QuoteHeading& heading)
 {
     const OutgoingRows rows = RowsOf(quote);
-    QStringList text{kTitle, kLineHeader.join(u'\t')};
+    QStringList text = heading.AgencyLines();
+    if (!text.isEmpty())
+        text.append(QString());
+    text.append(kTitle);
+    if (const QList<QStringList> file = heading.FileRows(); !file.isEmpty()) {
+        for (const QStringList& row : file)
+            text.append(row.join(u'\t'));
+        text.append(QString());
+    }
+    text.append(kLineHeader.join(u'\t'));
     for (const QStringList& row : rows.lines)
         text.append(row.join(u'\t'));
     text.append(rows.total.join(u'\t'));
@@ -342,7 +403,7 @@ QString QuoteText(const ClosingQuote& quote)
 }
 
 bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
-                const ClosingQuote& quote, const QDate& date)
+                const ClosingQuote& quote, const QDate& date, const QuoteHeading& heading)
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -371,8 +432,21 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
     const QString dateText = QLocale(QLocale::English, QLocale::UnitedStates)
                                  .toString(date, QStringLiteral("MMMM d, yyyy"));
     PrintedQuote printed(document, point);
+    // The agency's letterhead: its name large, its address, phone and licence.
+    const QStringList agency = heading.AgencyLines();
+    for (qsizetype at = 0; at < agency.size(); ++at) {
+        if (at == 0) {
+            printed.Heading(agency[0], 14);
+            continue;
+        }
+        QTextCharFormat grey;
+        grey.setForeground(QColor(0x44, 0x44, 0x44));
+        printed.Paragraph(agency[at], grey, at + 1 == agency.size() ? 14 : 1);
+    }
     printed.Heading(kTitle, 18);
     printed.Paragraph(dateText, {}, 12);
+    if (const QList<QStringList> file = heading.FileRows(); !file.isEmpty())
+        printed.Table({}, file, {22, 78}, 2);
 
     // What the closing is, as the customer knows it; the split is the
     // agency's business and stays out.

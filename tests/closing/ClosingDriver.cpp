@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,8 +15,19 @@
 
 namespace closing::test {
 
-ClosingDriver::ClosingDriver(ClosingWindow::Dialogs dialogs) : m_dialogs(std::move(dialogs))
+ClosingDriver::ClosingDriver(ClosingWindow::Dialogs dialogs, const QString& book)
+    : m_dialogs(std::move(dialogs)),
+      m_book(book.isEmpty() ? m_folder.filePath(QStringLiteral("book.sqlite")) : book)
 {
+    if (!m_dialogs.ask)
+        m_dialogs.ask = [this](const QString&, const QString& text, QMessageBox::StandardButtons) {
+            m_asked.append(text);
+            if (m_answers.empty())
+                return QMessageBox::Cancel;
+            const QMessageBox::StandardButton answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        };
     Open();
 }
 
@@ -25,6 +37,9 @@ void ClosingDriver::Open()
 {
     m_settings = std::make_unique<QSettings>(m_folder.filePath(QStringLiteral("closing.ini")),
                                              QSettings::IniFormat);
+    // Never the agent's own book.
+    qunsetenv("TARNWELL_BOOK");
+    m_settings->setValue(QStringLiteral("book/database"), m_book);
     m_window = std::make_unique<ClosingWindow>(*m_settings, m_dialogs);
     m_window->show();
     m_window->activateWindow();
@@ -170,6 +185,21 @@ void ClosingDriver::Paste(const char* field, const QString& text)
 QString ClosingDriver::Status() const
 {
     return Find<FieldNote>("status")->Text();
+}
+
+QString ClosingDriver::BookNote() const
+{
+    return Find<FieldNote>("bookNote")->Text();
+}
+
+void ClosingDriver::OpenFromList(const QString& find)
+{
+    Key(Qt::Key_O, Qt::ControlModifier);
+    auto* list = Find<QDialog>("fileList");
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    Type("find", find);
+    Click("openChosen");
 }
 
 QStringList ClosingDriver::Marked() const

@@ -3,7 +3,7 @@
 // Drives the closing window as an agent does: clicks into a field, types,
 // tabs on, checks endorsements with the arrows and Space; and reads back
 // what the window shows. Each driver has a window of its own and a settings
-// file in a folder of its own.
+// file in a folder of its own, and a book there unless it is given one.
 
 #include "closing/ClosingWindow.h"
 
@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <deque>
 #include <memory>
 #include <ostream>
 
@@ -31,11 +32,15 @@ struct TypedClosing {
 
 class ClosingDriver {
 public:
-    explicit ClosingDriver(ClosingWindow::Dialogs dialogs = {});
+    // `book` is a path or a postgresql:// address; empty: book.sqlite in the
+    // driver's folder. The window's questions are answered from Answer()'s
+    // queue (Cancel when it is empty) unless `dialogs` answers them.
+    explicit ClosingDriver(ClosingWindow::Dialogs dialogs = {}, const QString& book = {});
     ~ClosingDriver();
 
     ClosingWindow& Window() { return *m_window; }
     QSettings& Settings() { return *m_settings; }
+    const QString& BookPath() const { return m_book; }
     // A second run: the window closes and a new one opens on the same settings.
     void Restart();
 
@@ -64,6 +69,12 @@ public:
     // Pastes the text into the field over what it holds, as Ctrl+V does.
     void Paste(const char* field, const QString& text);
     QString Status() const;
+    QString BookNote() const;
+    // The answer to the window's next question, and the questions asked.
+    void Answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
+    const QStringList& Asked() const { return m_asked; }
+    // Ctrl+O, the search typed into the file list, and Open.
+    void OpenFromList(const QString& find);
     QStringList Marked() const; // object names of the marked controls
 
 private:
@@ -71,6 +82,9 @@ private:
 
     QTemporaryDir m_folder;
     ClosingWindow::Dialogs m_dialogs;
+    QString m_book;
+    std::deque<QMessageBox::StandardButton> m_answers;
+    QStringList m_asked;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<ClosingWindow> m_window;
 };

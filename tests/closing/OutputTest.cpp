@@ -102,7 +102,7 @@ TEST(ClosingOutput, SaveAsPdfWritesTheQuoteOnOneLetterPage)
 {
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("quote")); // ".pdf" is added
-    ClosingDriver driver({[&] { return file; }, {}});
+    ClosingDriver driver({[&] { return file; }, {}, {}});
     driver.Enter(kPurchase);
     driver.Click("savePdf");
     QString error;
@@ -131,7 +131,8 @@ TEST(ClosingOutput, ALongClosingRunsOntoASecondPageWithItsHeader)
                               printer.setOutputFormat(QPrinter::PdfFormat);
                               printer.setOutputFileName(printed);
                               return true;
-                          }});
+                          },
+                          {}});
     driver.Enter({"15", "250,000", "", "", "", false, {}, true});
     // Every endorsement but the zoning ones, down the list with the keyboard.
     driver.Key(Qt::Key_E, Qt::AltModifier);
@@ -184,7 +185,7 @@ TEST(ClosingOutput, ALongClosingRunsOntoASecondPageWithItsHeader)
 TEST(ClosingOutput, ACancelledDialogWritesNothing)
 {
     QTemporaryDir folder;
-    ClosingDriver driver({[] { return QString(); }, [](QPrinter&) { return false; }});
+    ClosingDriver driver({[] { return QString(); }, [](QPrinter&) { return false; }, {}});
     driver.Enter(kPurchase);
     driver.Click("savePdf");
     driver.Click("print");
@@ -236,13 +237,25 @@ TEST(ClosingOutput, TheKeyboardReachesEveryControlInOrder)
                                "copyTotal",
                                "print",
                                "savePdf",
-                               "split"};
+                               "fileNumber"};
     EXPECT_EQ(visited, expected);
+    // Across the file above both columns, and on to the split.
+    visited = {driver.FocusName()};
+    for (int i = 0; i < 12; ++i) {
+        driver.Key(Qt::Key_Tab);
+        visited.append(driver.FocusName());
+    }
+    EXPECT_EQ(visited, (QStringList{"fileNumber", "underwriter", "closingDate", "buyers", "sellers",
+                                    "lender", "property", "county", "note", "open", "save",
+                                    "settings", "split"}));
     for (const auto& [key, name] : {std::pair{Qt::Key_P, "price"},
                                     {Qt::Key_N, "priorLoan"},
                                     {Qt::Key_E, "endorsementList"},
                                     {Qt::Key_F, "endorsementFilter"},
                                     {Qt::Key_T, "letter"},
+                                    {Qt::Key_I, "fileNumber"},
+                                    {Qt::Key_U, "underwriter"},
+                                    {Qt::Key_B, "buyers"},
                                     {Qt::Key_S, "split"}}) {
         driver.Key(key, Qt::AltModifier);
         EXPECT_EQ(driver.FocusName(), QLatin1String(name));
@@ -317,11 +330,11 @@ TEST(ClosingOutput, TheTotalsStayInViewOfALongClosing)
 }
 
 // New quote (Ctrl+N) clears the closing and keeps the split; Print (Ctrl+P)
-// prints; Quit (Ctrl+Q) closes the window. Ctrl+S and Ctrl+O are left free.
+// prints; Quit (Ctrl+Q) closes the window; Save and Open have theirs.
 TEST(ClosingOutput, TheStandardCommandsHaveTheirKeys)
 {
     bool printAsked = false;
-    ClosingDriver driver({{}, [&](QPrinter&) { return printAsked = true, false; }});
+    ClosingDriver driver({{}, [&](QPrinter&) { return printAsked = true, false; }, {}});
     driver.Enter({"12.5", "250,000", "200,000", "100,000", "", false, {"8.1", "9:owner"}, true});
     driver.Key(Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(printAsked);
@@ -335,9 +348,12 @@ TEST(ClosingOutput, TheStandardCommandsHaveTheirKeys)
     EXPECT_EQ(driver.FocusName(), QStringLiteral("price"));
     driver.Type("price", QStringLiteral("250,000"));
     EXPECT_EQ(driver.Figures().size(), 1); // no endorsement left checked
+    QList<QKeySequence> bound;
     for (const QAction* action : driver.Window().actions())
-        for (const auto key : {QKeySequence::Save, QKeySequence::Open})
-            EXPECT_FALSE(QKeySequence::keyBindings(key).contains(action->shortcut()));
+        bound.append(action->shortcut());
+    for (const auto key : {QKeySequence::Save, QKeySequence::Open})
+        EXPECT_TRUE(bound.contains(QKeySequence(key)))
+            << QKeySequence(key).toString().toStdString();
     driver.Key(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(driver.Window().isVisible());
 }
