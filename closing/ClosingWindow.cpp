@@ -922,10 +922,14 @@ void ClosingWindow::MarkSaved()
 void ClosingWindow::ShowTitle()
 {
     const QString number = m_fileNumber->text().trimmed();
-    // The program's name, then the file; "*" while it has unsaved changes.
-    setWindowTitle(number.isEmpty() ? tr("Tarnwell Closing Quote")
-                                    : tr("Tarnwell Closing Quote — %1[*]").arg(number));
-    setWindowModified(HasUnsavedChanges());
+    const QString name = tr("Tarnwell Closing Quote");
+    const QString title = number.isEmpty() ? name : tr("%1 — %2").arg(name, number);
+    // The desktop follows a window's title with the application's name
+    // unless the title is that name; the program's name leads here and the
+    // file follows it, so the application is named after the file it holds.
+    if (QGuiApplication::applicationDisplayName().startsWith(name))
+        QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
 }
 
 Book::FileDetails ClosingWindow::Details() const

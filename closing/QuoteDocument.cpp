@@ -445,8 +445,13 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
     }
     printed.Heading(kTitle, 18);
     printed.Paragraph(dateText, {}, 12);
-    if (const QList<QStringList> file = heading.FileRows(); !file.isEmpty())
-        printed.Table({}, file, {22, 78}, 2);
+    // The file's rows two to a line, to keep a closing on one page.
+    if (const QList<QStringList> file = heading.FileRows(); !file.isEmpty()) {
+        QList<QStringList> paired;
+        for (qsizetype at = 0; at < file.size(); at += 2)
+            paired.append(file[at] + (at + 1 < file.size() ? file[at + 1] : QStringList{{}, {}}));
+        printed.Table({}, paired, {16, 34, 16, 34}, 4);
+    }
 
     // What the closing is, as the customer knows it; the split is the
     // agency's business and stays out.

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QTableWidget>
 #include <QTest>
 
@@ -82,11 +83,13 @@ void ClosingDriver::Enter(const TypedClosing& closing)
 void ClosingDriver::Type(const char* field, const QString& text)
 {
     Click(field);
-    Key(Qt::Key_A, Qt::ControlModifier);
+    // To the field clicked, wherever the desktop put the focus meanwhile.
+    QWidget* typed = Find(field);
+    QTest::keyClick(typed, Qt::Key_A, Qt::ControlModifier);
     if (text.isEmpty())
-        Key(Qt::Key_Delete);
+        QTest::keyClick(typed, Qt::Key_Delete);
     else
-        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClicks(typed, text);
 }
 
 void ClosingDriver::Key(int key, Qt::KeyboardModifiers modifiers)
@@ -100,6 +103,11 @@ void ClosingDriver::Click(const char* name)
 {
     QWidget* widget = Find(name);
     ASSERT_NE(widget, nullptr) << name;
+    // With two windows open, the one clicked comes to the front first.
+    if (QApplication::activeWindow() != widget->window()) {
+        widget->window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(widget->window()));
+    }
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
 }
 
@@ -200,6 +208,24 @@ void ClosingDriver::OpenFromList(const QString& find)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
     Type("find", find);
     Click("openChosen");
+}
+
+// What pdftotext reads in a PDF, page by page.
+QStringList PdfPages(const QString& file, QString* error)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30'000) || pdftotext.exitCode() != 0) {
+        if (error)
+            *error = pdftotext.errorString()
+                     + QString::fromLocal8Bit(pdftotext.readAllStandardError());
+        return {};
+    }
+    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
 }
 
 QStringList ClosingDriver::Marked() const

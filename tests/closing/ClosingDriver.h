@@ -89,6 +89,9 @@ private:
     std::unique_ptr<ClosingWindow> m_window;
 };
 
+// What pdftotext reads in a PDF, page by page; with `error` why it read nothing.
+QStringList PdfPages(const QString& file, QString* error = nullptr);
+
 } // namespace closing::test
 
 // Test messages show texts as text.

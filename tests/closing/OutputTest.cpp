@@ -32,24 +32,6 @@ namespace {
 // Remit 135.25 at a split of 15 (97.50 of it on the owner's policy).
 const TypedClosing kPurchase{"15", "250,000", "200,000", "", "", false, {"8.1", "9"}, true};
 
-// What pdftotext reads in a PDF, page by page.
-QStringList PdfPages(const QString& file, QString* error = nullptr)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"),
-                    {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(30'000) || pdftotext.exitCode() != 0) {
-        if (error)
-            *error = pdftotext.errorString()
-                     + QString::fromLocal8Bit(pdftotext.readAllStandardError());
-        return {};
-    }
-    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
 // Nothing of the agency's business: no remittance, no split.
 void ExpectNoAgencyFigures(const QString& text)
 {
@@ -267,13 +249,36 @@ TEST(ClosingOutput, AScreenReaderReadsEveryControlAndTheFigures)
     ClosingDriver driver;
     driver.Enter(kPurchase);
     // Each control, "object:name", with the name a screen reader reads for it.
-    for (const char* control :
-         {"split:Split", "coverage:Coverage", "price:Sales price", "loan:Loan amount",
-          "priorOwners:Prior owner's liability", "priorLoan:Prior loan liability",
-          "endorsementFilter:Find", "endorsementList:Endorsements",
-          "letter:Closing protection letter", "figures:Figures", "trid:TRID disclosure",
-          "totalGross:Total gross, 760.00", "totalRemit:Total remit, 135.25", "newQuote:New quote",
-          "copyQuote:Copy quote", "copyTotal:Copy total", "print:Print", "savePdf:Save as PDF"}) {
+    for (const char* control : {"split:Split",
+                                "coverage:Coverage",
+                                "price:Sales price",
+                                "loan:Loan amount",
+                                "priorOwners:Prior owner's liability",
+                                "priorLoan:Prior loan liability",
+                                "endorsementFilter:Find",
+                                "endorsementList:Endorsements",
+                                "letter:Closing protection letter",
+                                "figures:Figures",
+                                "trid:TRID disclosure",
+                                "totalGross:Total gross, 760.00",
+                                "totalRemit:Total remit, 135.25",
+                                "newQuote:New quote",
+                                "copyQuote:Copy quote",
+                                "copyTotal:Copy total",
+                                "print:Print",
+                                "savePdf:Save as PDF",
+                                "fileNumber:File number",
+                                "underwriter:Underwriter",
+                                "closingDate:Closing date",
+                                "buyers:Buyers/borrowers",
+                                "sellers:Sellers",
+                                "lender:Lender",
+                                "property:Property",
+                                "county:County",
+                                "note:Note",
+                                "open:Open",
+                                "save:Save",
+                                "settings:Settings"}) {
         const QByteArray object = QByteArray(control).split(':')[0];
         const QString name = QString::fromUtf8(control).section(u':', 1);
         QAccessibleInterface* read = QAccessible::queryAccessibleInterface(driver.Find(object));
