@@ -17,6 +17,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -38,6 +39,19 @@ QLabel* Caption(const QString& text, QWidget* buddy)
     label->setBuddy(buddy);
     buddy->setAccessibleName(QString(text).remove(u'&'));
     return label;
+}
+
+// A dialog as large as it wants, within the screen its window is on.
+void FitToScreen(QDialog* dialog, int columns, int rows)
+{
+    QSize size(dialog->fontMetrics().horizontalAdvance(u'0') * columns,
+               dialog->fontMetrics().height() * rows);
+    const QWidget* over = dialog->parentWidget() ? dialog->parentWidget()->window() : dialog;
+    if (const QScreen* screen = over->screen()) {
+        const QSize room = screen->availableGeometry().size() * 0.92;
+        size = size.boundedTo(room);
+    }
+    dialog->resize(size);
 }
 
 QTableWidget* ListTable(const QStringList& header, const char* name)
@@ -167,7 +181,7 @@ FileListDialog::FileListDialog(Book::Book& book, QWidget* parent)
     });
     Search();
     m_find->setFocus();
-    resize(fontMetrics().horizontalAdvance(u'0') * 120, fontMetrics().height() * 30);
+    FitToScreen(this, 120, 30);
 }
 
 QString FileListDialog::CurrentFile() const
@@ -286,7 +300,7 @@ HistoryDialog::HistoryDialog(Book::Book& book, const QString& fileNumber, QWidge
     connect(m_revisions, &QTableWidget::currentCellChanged, this, &HistoryDialog::ShowRevision);
     m_revisions->setCurrentCell(0, 0);
     m_revisions->setFocus();
-    resize(fontMetrics().horizontalAdvance(u'0') * 140, fontMetrics().height() * 34);
+    FitToScreen(this, 140, 34);
 }
 
 void HistoryDialog::ShowRevision()

@@ -1207,8 +1207,11 @@ bool ClosingWindow::LoadFile(const QString& fileNumber)
     m_endorsements->SetRequests(Book::RequestOf(c).endorsements);
     m_left.clear();
     m_loading = false;
-    for (QLineEdit* edit : {m_fileNumber, m_closingDate})
+    for (QLineEdit* edit : {m_fileNumber, m_buyers, m_sellers, m_property, m_county, m_lender,
+                            m_closingDate, m_note}) {
         SetMarked(edit, false);
+        edit->setCursorPosition(0); // the start of a long address, not its end
+    }
 
     m_openedFile = d.fileNumber;
     m_revision = file->revision.revision;

@@ -450,7 +450,7 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
         QList<QStringList> paired;
         for (qsizetype at = 0; at < file.size(); at += 2)
             paired.append(file[at] + (at + 1 < file.size() ? file[at + 1] : QStringList{{}, {}}));
-        printed.Table({}, paired, {16, 34, 16, 34}, 4);
+        printed.Table({}, paired, {19, 31, 19, 31}, 4);
     }
 
     // What the closing is, as the customer knows it; the split is the
