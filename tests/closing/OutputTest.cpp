@@ -316,8 +316,8 @@ TEST(ClosingOutput, TheTotalsStayInViewOfALongClosing)
 {
     ClosingDriver driver;
     driver.Enter({"15", "250,000", "200,000", "", "", false, {}, true});
-    for (const char* field : {"fileNumber", "buyers", "sellers", "property", "county", "lender",
-                              "closingDate", "note"})
+    for (const char* field :
+         {"fileNumber", "buyers", "sellers", "property", "county", "lender", "closingDate", "note"})
         driver.Type(field, QStringLiteral("2026-00012 Ann & Robert Smith"));
     driver.Key(Qt::Key_E, Qt::AltModifier);
     for (int row = 0; row < 40; ++row) {
