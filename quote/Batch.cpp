@@ -64,20 +64,41 @@ private:
         m_err << ": " << OneLine(fault.reason) << '\n';
     }
 
+    // The row is written into storage kept from row to row, and handed to
+    // the stream at once.
     void Write(const std::string& file, const ClosingQuote& quote)
     {
-        const auto plain = [](std::int64_t cents) { return FormatCents(cents, false); };
-        std::string codes;
-        for (const QuotedLine& line : quote.lines)
-            codes.append(codes.empty() ? "" : " ").append(line.code);
-        const TridDisclosure& trid = quote.trid;
+        std::string& row = m_row;
+        row.clear();
         // A file number that a spreadsheet would take for a formula is written
         // as text.
-        const bool formula = std::string_view("=+-@\t\r").find(file[0]) != std::string_view::npos;
-        m_out << CsvRow({formula ? "'" + file : file, FormatStandard(quote.splitPercent), codes,
-                         plain(quote.grossCents), plain(quote.remitCents),
-                         plain(trid.lendersDisclosedCents), plain(trid.ownersDisclosedCents),
-                         plain(trid.otherCents)});
+        if (std::string_view("=+-@\t\r").find(file[0]) != std::string_view::npos) {
+            m_cell.assign(1, '\'').append(file);
+            AppendCsvField(row, m_cell);
+        } else {
+            AppendCsvField(row, file);
+        }
+        row += ',';
+        // The split (10 to 70) to the cent, as the "Standard" format shows it.
+        if (const std::int64_t split = StandardCentsOrNone(quote.splitPercent);
+            split != kNoCents && split >= 0 && split < 100'000)
+            AppendCents(row, split);
+        else
+            AppendCsvField(row, FormatStandard(quote.splitPercent));
+        row += ',';
+        m_cell.clear();
+        for (const QuotedLine& line : quote.lines)
+            m_cell.append(m_cell.empty() ? "" : " ").append(line.code);
+        AppendCsvField(row, m_cell);
+        const TridDisclosure& trid = quote.trid;
+        for (const std::int64_t cents :
+             {quote.grossCents, quote.remitCents, trid.lendersDisclosedCents,
+              trid.ownersDisclosedCents, trid.otherCents}) {
+            row += ',';
+            AppendCents(row, cents, false);
+        }
+        row += '\n';
+        m_out.write(row.data(), static_cast<std::streamsize>(row.size()));
         m_grossCents += quote.grossCents;
         m_remitCents += quote.remitCents;
     }
@@ -89,6 +110,7 @@ private:
     std::int64_t m_grossCents = 0;
     std::int64_t m_remitCents = 0;
     bool m_failed = false;
+    std::string m_row, m_cell; // storage kept from row to row
 };
 
 } // namespace

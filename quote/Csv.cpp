@@ -114,22 +114,34 @@ bool CsvReader::Next(CsvRecord& record)
 
 std::string CsvField(std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string field = "\"";
-    for (const char c : text) {
-        field += c;
-        if (c == '"')
-            field += '"';
+    std::string field;
+    AppendCsvField(field, text);
+    return field;
+}
+
+void AppendCsvField(std::string& row, std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        row.append(text);
+        return;
     }
-    return field + '"';
+    row += '"';
+    for (const char c : text) {
+        row += c;
+        if (c == '"')
+            row += '"';
+    }
+    row += '"';
 }
 
 std::string CsvRow(const std::vector<std::string>& fields)
 {
     std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i > 0 ? "," : "") + CsvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += ',';
+        AppendCsvField(row, fields[i]);
+    }
     return row + '\n';
 }
 

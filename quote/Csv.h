@@ -78,6 +78,9 @@ private:
 // when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);
 
+// The same written at the end of `row`, which a report reuses row after row.
+void AppendCsvField(std::string& row, std::string_view text);
+
 // A record of fields, ended by a line feed.
 std::string CsvRow(const std::vector<std::string>& fields);
 
