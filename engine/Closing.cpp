@@ -172,13 +172,16 @@ std::string_view PolicyWord(Policy policy)
 
 // A figure as the agent sees it: its whole cents, and its "Standard" text
 // written from them, or from the exact value where they do not fit.
+// Without `withText`, the text is left empty where the cents are found
+// without it.
 struct Shown {
     Shown(std::int64_t c, std::string t) : cents(c), text(std::move(t)) {}
-    explicit Shown(double amount)
+    Shown(double amount, bool withText)
     {
         cents = StandardCentsOrNone(amount);
         if (cents != kNoCents) {
-            text = FormatCents(cents);
+            if (withText)
+                text = FormatCents(cents);
         } else {
             text = FormatStandard(amount);
             cents = CentsOfText(text);
@@ -193,7 +196,7 @@ struct Shown {
 // as shown, with the figures as shown.
 class LineMaker {
 public:
-    explicit LineMaker(double splitPercent) : m_split(splitPercent) {}
+    LineMaker(double splitPercent, bool withTexts) : m_split(splitPercent), m_texts(withTexts) {}
 
     // Adds the line to `lines`; false when the catalogue line cannot price it.
     bool Make(std::vector<QuotedLine>& lines, LineRole role, std::size_t entry,
@@ -213,8 +216,9 @@ public:
         if (pricedOn.size() > 1)
             pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
         // Each figure's cents are those its text shows.
-        Shown gross = pricing->noCharge ? Shown{0, ChargeText(*pricing)} : Shown(pricing->total);
-        Shown remit(*pricing->remit);
+        Shown gross = pricing->noCharge ? Shown{0, m_texts ? ChargeText(*pricing) : std::string()}
+                                        : Shown(pricing->total, m_texts);
+        Shown remit(*pricing->remit, m_texts);
         lines.emplace_back(role, entry, text, text.substr(0, code.size()), policy,
                            std::move(pricedOn), *pricing, gross.cents, remit.cents,
                            std::move(gross.text), std::move(remit.text));
@@ -223,6 +227,7 @@ public:
 
 private:
     double m_split;
+    bool m_texts;
 };
 
 constexpr std::string_view kLiability = "Liability";
@@ -477,8 +482,37 @@ std::optional<std::string> UnseenFault(std::string_view text)
 
 } // namespace
 
+namespace {
+
+// The cents of a text of one to twelve digits with up to two decimals after
+// a ".", read as a whole number: the figure is then that many cents over a
+// hundred, the double nearest the typed value, which its text read back
+// gives too. Nothing for any other text, which the readers read as written.
+std::optional<std::int64_t> PlainCents(std::string_view text)
+{
+    const auto point = std::min(text.find('.'), text.size());
+    const std::size_t decimals = point < text.size() ? text.size() - point - 1 : 0;
+    if (point == 0 || point > 12 || decimals > 2 || (point < text.size() && decimals == 0))
+        return std::nullopt;
+    std::int64_t cents = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == point)
+            continue;
+        if (!IsDigit(text[i]))
+            return std::nullopt;
+        cents = cents * 10 + (text[i] - '0');
+    }
+    for (std::size_t i = decimals; i < 2; ++i)
+        cents *= 10;
+    return cents;
+}
+
+} // namespace
+
 Reading<double> ReadClosingAmount(std::string_view text)
 {
+    if (const auto cents = PlainCents(text))
+        return {static_cast<double>(*cents) / 100, {}};
     if (text.empty())
         return {std::nullopt, "no amount was given"};
     if (auto fault = UnseenFault(text))
@@ -495,6 +529,8 @@ Reading<double> ReadClosingAmount(std::string_view text)
 
 Reading<double> ReadSplit(std::string_view text)
 {
+    if (const auto cents = PlainCents(text); cents && *cents >= 1'000 && *cents <= 7'000)
+        return {static_cast<double>(*cents) / 100, {}};
     if (text.empty())
         return {std::nullopt, "no premium split was given"};
     if (auto fault = UnseenFault(text))
@@ -581,14 +617,15 @@ std::optional<Policy> PolicyOfForm(const EndorsementLine& line)
 
 // ---- The closing ---------------------------------------------------------------
 
-ClosingOutcome QuoteClosing(const ClosingRequest& request)
+ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
 {
     const Amounts a = AsShown(request);
     if (auto refusal = RefusalOf(request, a))
         return {std::nullopt, std::move(*refusal)};
 
     const bool expanded = request.coverage == Coverage::Expanded;
-    const LineMaker make(request.splitPercent);
+    const bool full = detail == QuoteDetail::Full;
+    const LineMaker make(request.splitPercent, full);
     ClosingQuote quote;
     quote.splitPercent = request.splitPercent;
     // Each line goes straight into the quote: the owner's policy, the loan
@@ -685,7 +722,8 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     }
     trid.chargedCents = trid.ownersChargedCents + trid.lendersChargedCents + trid.otherCents;
     trid.disclosedCents = trid.ownersDisclosedCents + trid.lendersDisclosedCents + trid.otherCents;
-    trid.rows = ItemisedRows(quote, trid);
+    if (full)
+        trid.rows = ItemisedRows(quote, trid);
     return {std::move(quote), {}};
 }
 

@@ -33,7 +33,8 @@ public:
         if (const auto* fault = std::get_if<RowFault>(&*reading))
             return Report(record.row, *fault);
         const ClosingRow& row = std::get<ClosingRow>(*reading);
-        const ClosingOutcome outcome = QuoteClosing(row.request);
+        // The report shows each closing's codes and figures, not their texts.
+        const ClosingOutcome outcome = QuoteClosing(row.request, QuoteDetail::Figures);
         if (!outcome.quote) {
             RowFault fault{{}, outcome.refusal.reason};
             for (const ClosingField field : outcome.refusal.fields)
