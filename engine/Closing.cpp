@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 namespace StateCalcs {
 namespace {
@@ -151,13 +152,25 @@ std::vector<EndorsementLine> MakeEndorsementLines()
     return lines;
 }
 
-bool NamesForm(std::string_view form, std::string_view typed)
+// Each name an endorsement answers to (its form, or its other form, with or
+// without "-06"), with its catalogue line: found in one look-up
+// rather than by asking every line. A name two lines answered to would
+// belong to the first in catalogue order.
+const std::unordered_map<std::string_view, std::size_t>& FormNames()
 {
-    if (form.empty())
-        return false;
-    return form == typed
-           || (form.size() == typed.size() + 3 && form.substr(0, typed.size()) == typed
-               && form.substr(typed.size()) == "-06");
+    static const auto names = [] {
+        std::unordered_map<std::string_view, std::size_t> names;
+        for (const EndorsementLine& line : EndorsementLines())
+            for (const std::string_view form : {line.form, line.also}) {
+                if (form.empty())
+                    continue;
+                names.emplace(form, line.entry);
+                if (form.ends_with("-06"))
+                    names.emplace(form.substr(0, form.size() - 3), line.entry);
+            }
+        return names;
+    }();
+    return names;
 }
 
 std::string FormName(std::size_t entry)
@@ -565,9 +578,8 @@ Reading<EndorsementRequest> ReadEndorsement(std::string_view text)
                     QuotedInput(text)
                         + " names no policy: put :owner or :loan after the form number"};
     }
-    for (const EndorsementLine& line : EndorsementLines())
-        if (NamesForm(line.form, form) || NamesForm(line.also, form))
-            return {EndorsementRequest{line.entry, policy}, {}};
+    if (const auto named = FormNames().find(form); named != FormNames().end())
+        return {EndorsementRequest{named->second, policy}, {}};
     return {std::nullopt, QuotedInput(text) + " is no ALTA endorsement of the catalogue"};
 }
 
