@@ -70,6 +70,22 @@ bool CsvReader::Next(CsvRecord& record)
     bool quoted = false;     // inside a quoted field
     bool afterQuote = false; // a quoted field has just been closed
     for (int c; (c = Get()) >= 0;) {
+        // A run of plain characters of an unquoted field, taken at once from
+        // the buffer up to the next character that means something.
+        if (!quoted && !afterQuote && kept && c != ',' && c != '\n' && c != '\r' && c != '"') {
+            const char* const from = m_buffer.data() + m_at - 1;
+            const char* const end = m_buffer.data() + m_end;
+            const char* to = from + 1;
+            while (to != end && *to != ',' && *to != '\n' && *to != '\r' && *to != '"')
+                ++to;
+            const auto length = static_cast<std::size_t>(to - from);
+            if (field->size() + length <= kLongestCsvField) {
+                field->append(from, length);
+                m_at += length - 1;
+                atStart = false;
+                continue;
+            }
+        }
         if (quoted) {
             if (c != '"') {
                 add(static_cast<char>(c));
