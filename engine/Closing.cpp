@@ -205,6 +205,13 @@ struct Shown {
     std::string text;
 };
 
+// The rate code at the head of a catalogue line ("101   - ..."), as
+// RateCodeOf reads it, without a string of its own.
+std::string_view CodeOf(std::string_view line)
+{
+    return line.substr(0, std::min(line.find(' '), std::size_t(5)));
+}
+
 // Builds a quoted line: the pricing of its catalogue line on the amounts
 // as shown, with the figures as shown.
 class LineMaker {
@@ -216,7 +223,7 @@ public:
               std::vector<PricedOn> pricedOn, std::optional<Policy> policy = std::nullopt) const
     {
         const std::string_view text = RateEntries[entry];
-        const std::string code = RateCodeOf(text);
+        const std::string_view code = CodeOf(text);
         LineAmounts amounts;
         if (!pricedOn.empty())
             amounts.first = pricedOn[0].amount;
@@ -304,24 +311,25 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
         const EndorsementLine* line = EndorsementAt(wanted[i].entry);
         if (!line)
             return ClosingRefusal{"an endorsement is not in the catalogue", {F::Endorsements}};
-        const std::string name = FormName(wanted[i].entry);
+        // Named only in a refusal.
+        const auto name = [&] { return FormName(wanted[i].entry); };
         if (const auto policy = wanted[i].policy) {
             const bool present = *policy == Policy::Owners ? a.price.has_value()
                                                            : a.loan.has_value();
             if (!present)
                 return ClosingRefusal{
-                    name + " is named on the " + std::string(PolicyWord(*policy))
+                    name() + " is named on the " + std::string(PolicyWord(*policy))
                         + " policy, and this closing has none",
                     {F::Endorsements, *policy == Policy::Owners ? F::Price : F::Loan}};
         }
         if (IsPricedOnAPolicy(*line)) {
             if (!a.price && !a.loan)
-                return ClosingRefusal{name
+                return ClosingRefusal{name()
                                           + " is priced on the charge of a policy, and this "
                                             "closing has none",
                                       {F::Endorsements, F::Price, F::Loan}};
             if (a.price && a.loan && !wanted[i].policy)
-                return ClosingRefusal{name
+                return ClosingRefusal{name()
                                           + " is priced on the charge of one policy, and this "
                                             "closing has both: say which it is on",
                                       {F::Endorsements}};
@@ -332,7 +340,7 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
             const bool eachOnItsOwn = wanted[i].policy && wanted[j].policy
                                       && *wanted[i].policy != *wanted[j].policy;
             if (!eachOnItsOwn)
-                return ClosingRefusal{name + " is asked for twice: once, or once on each policy",
+                return ClosingRefusal{name() + " is asked for twice: once, or once on each policy",
                                       {F::Endorsements}};
         }
     }
@@ -503,19 +511,23 @@ namespace {
 // gives too. Nothing for any other text, which the readers read as written.
 std::optional<std::int64_t> PlainCents(std::string_view text)
 {
-    const auto point = std::min(text.find('.'), text.size());
-    const std::size_t decimals = point < text.size() ? text.size() - point - 1 : 0;
-    if (point == 0 || point > 12 || decimals > 2 || (point < text.size() && decimals == 0))
-        return std::nullopt;
     std::int64_t cents = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i == point)
-            continue;
-        if (!IsDigit(text[i]))
-            return std::nullopt;
+    std::size_t i = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i)
         cents = cents * 10 + (text[i] - '0');
+    if (i == 0 || i > 12)
+        return std::nullopt;
+    int decimals = 0;
+    if (i < text.size()) {
+        if (text[i] != '.' || text.size() - i - 1 > 2 || text.size() - i - 1 == 0)
+            return std::nullopt;
+        for (++i; i < text.size(); ++i, ++decimals) {
+            if (!IsDigit(text[i]))
+                return std::nullopt;
+            cents = cents * 10 + (text[i] - '0');
+        }
     }
-    for (std::size_t i = decimals; i < 2; ++i)
+    for (; decimals < 2; ++decimals)
         cents *= 10;
     return cents;
 }
