@@ -655,9 +655,10 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
     // Each line goes straight into the quote: the owner's policy, the loan
     // policy, the endorsements as asked, the letter.
     std::vector<QuotedLine>& lines = quote.lines;
-    lines.reserve(2 + request.endorsements.size() + 1);
     const bool owners = a.price.has_value();
     const bool loan = a.loan.has_value();
+    lines.reserve(std::size_t{owners} + std::size_t{loan} + request.endorsements.size()
+                  + std::size_t{request.closingProtectionLetter});
 
     if (owners) {
         const double price = *a.price;
