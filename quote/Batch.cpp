@@ -73,12 +73,7 @@ private:
         row.clear();
         // A file number that a spreadsheet would take for a formula is written
         // as text.
-        if (std::string_view("=+-@\t\r").find(file[0]) != std::string_view::npos) {
-            m_cell.assign(1, '\'').append(file);
-            AppendCsvField(row, m_cell);
-        } else {
-            AppendCsvField(row, file);
-        }
+        AppendCsvField(row, CsvText(file));
         row += ',';
         // The split (10 to 70) to the cent, as the "Standard" format shows it.
         if (const std::int64_t split = StandardCentsOrNone(quote.splitPercent);

@@ -81,6 +81,12 @@ std::string CsvField(std::string_view text);
 // The same written at the end of `row`, which a report reuses row after row.
 void AppendCsvField(std::string& row, std::string_view text);
 
+// A text cell as a spreadsheet must not take it for a formula: a "'" before
+// a text that begins with "=", "+", "-", "@", a tab or a carriage return.
+std::string CsvText(std::string_view text);
+// The text such a cell was made from: its leading "'" taken off again.
+std::string CsvTextRead(std::string_view cell);
+
 // A record of fields, ended by a line feed.
 std::string CsvRow(const std::vector<std::string>& fields);
 

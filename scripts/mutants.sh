@@ -74,7 +74,7 @@ configure() {
 
 build_tests() { # $1: log file
     cmake --build "$build" -j"$jobs" --target engine_tests quote_tests gui_tests closing_tests \
-        > "$1" 2>&1
+        book_tests > "$1" 2>&1
 }
 
 # Says what stopped a test program that did not simply fail: $1 name, $2 exit
@@ -95,7 +95,7 @@ judge() {
 # mostly wait on timers, run side by side (gui_tests in shards).
 run_tests() {
     local log=$1 status=0 rc i program
-    for program in engine_tests quote_tests; do
+    for program in engine_tests quote_tests book_tests; do
         timeout 300 "$build/tests/$program" --gtest_brief=1 > "$log.$program" 2>&1
         judge "$program" $? "$log.$program" || status=1
     done
