@@ -7,6 +7,7 @@
 
 #include "closing/ClosingWindow.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,8 @@ public:
 
     ClosingWindow& Window() { return *m_window; }
     QSettings& Settings() { return *m_settings; }
+    // The folder of the settings file, which holds nothing else.
+    QDir Folder() const { return QDir(m_folder.path()); }
     // A second run: the window closes and a new one opens on the same settings.
     void Restart();
 

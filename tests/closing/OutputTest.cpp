@@ -181,15 +181,38 @@ TEST(ClosingOutput, ALongClosingRunsOntoASecondPageWithItsHeader)
     }
 }
 
+// A cancelled dialog writes nothing anywhere: not in the working folder
+// (where a file without a name, "./.pdf", would land), nor where a printer
+// set up before the cancel would print to, nor beside the settings.
 TEST(ClosingOutput, ACancelledDialogWritesNothing)
 {
-    QTemporaryDir folder;
-    ClosingDriver driver({[] { return QString(); }, [](QPrinter&) { return false; }});
-    driver.Enter(kPurchase);
-    driver.Click("savePdf");
-    driver.Click("print");
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
-    EXPECT_EQ(driver.Figures().size(), 5);
+    QTemporaryDir working;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(working.path()));
+    const QString printed = working.filePath(QStringLiteral("printed.pdf"));
+    int asked = 0;
+    {
+        ClosingDriver driver({[&] { return ++asked, QString(); },
+                              [&](QPrinter& printer) {
+                                  ++asked;
+                                  printer.setOutputFormat(QPrinter::PdfFormat);
+                                  printer.setOutputFileName(printed);
+                                  return false;
+                              }});
+        driver.Enter(kPurchase);
+        const QStringList settings = driver.Folder().entryList(
+            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        driver.Click("savePdf");
+        driver.Click("print");
+        EXPECT_EQ(asked, 2);
+        EXPECT_EQ(driver.Folder().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  settings);
+        EXPECT_EQ(driver.Figures().size(), 5);
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(
+        QDir(working.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList());
 }
 
 TEST(ClosingOutput, TheSplitIsRememberedAndNothingElse)

@@ -7,6 +7,7 @@
 
 #include "quote/QuoteProgram.h"
 
+#include "../data/ClosingTable.h"
 #include "engine/Closing.h"
 
 #include <gtest/gtest.h>
@@ -285,6 +286,74 @@ TEST(Quote, OtherSpellingsOfTheSameClosing)
         const Outcome run = Quote(other);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, Quote(golden).out);
+    }
+}
+
+// Every closing of the shared table, given as options: its lines, totals and
+// disclosure in the JSON, or the refusal naming the options at fault.
+TEST(Quote, EveryClosingOfTheTableIsQuotedOrRefusedAsWorkedByHand)
+{
+    const auto option = [](const std::string& field) -> std::string {
+        if (field == "priorOwners")
+            return "--prior-owner";
+        if (field == "priorLoan")
+            return "--prior-loan";
+        return field == "endorsements" ? "--endorse" : field == "letter" ? "--cpl" : "--" + field;
+    };
+    for (const closings::Closing& row : closings::Table()) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> args{"--split", row.split, "--json"};
+        for (const auto& [name, value] : {std::pair{"price", row.price},
+                                          {"loan", row.loan},
+                                          {"priorOwners", row.priorOwners},
+                                          {"priorLoan", row.priorLoan}})
+            if (!value.empty())
+                args.insert(args.end(), {option(name), value});
+        if (row.expanded)
+            args.insert(args.end(), {"--coverage", "expanded"});
+        for (const std::string& form : row.endorse)
+            args.insert(args.end(), {"--endorse", form});
+        if (row.letter)
+            args.push_back("--cpl");
+        const Outcome run = Quote(args);
+        if (!row.refused.empty()) {
+            std::string options;
+            for (const std::string& field : row.fields)
+                options += (options.empty() ? "" : ", ") + option(field);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err, "tarnwell-quote: " + options + ": " + row.refused + "\n");
+            EXPECT_EQ(run.out, "");
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << run.err;
+        const nlohmann::json quote = nlohmann::json::parse(run.out);
+        std::vector<std::vector<std::string>> lines, expected;
+        for (const nlohmann::json& line : quote.at("lines")) {
+            std::string on;
+            for (const nlohmann::json& amount : line.at("priced_on"))
+                on += (on.empty() ? "" : "; ") + amount.at("name").get<std::string>() + ' '
+                      + amount.at("amount").at("text").get<std::string>();
+            if (!line.at("policy").is_null())
+                on += (on.empty() ? "" : ", ")
+                      + std::string(line.at("policy") == "owner" ? "owner's" : "loan") + " policy";
+            lines.push_back({std::to_string(line.at("line").get<int>()), line.at("code"), on,
+                             line.at("gross").at("text"), line.at("remit").at("text")});
+        }
+        for (const closings::Line& line : row.lines)
+            expected.push_back({std::to_string(line.catalogueLine), line.code, line.pricedOn,
+                                line.gross, line.remit});
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(quote.at("totals").at("gross").at("text"), row.gross);
+        EXPECT_EQ(quote.at("totals").at("remit").at("text"), row.remit);
+        const nlohmann::json& trid = quote.at("trid");
+        for (const auto& [key, figure] :
+             {std::pair{"lenders", row.lenders}, {"owners", row.owners}})
+            EXPECT_EQ(trid.at(key).is_null()
+                          ? "0.00"
+                          : trid.at(key).at("disclosed").at("text").get<std::string>(),
+                      figure)
+                << key;
+        EXPECT_EQ(trid.at("total").at("disclosed").at("text"), row.gross);
     }
 }
 
