@@ -8,6 +8,9 @@
 #                                       only those named (by path, file name
 #                                       or number prefix)
 #
+# Each patch is judged by the test programs that link the code it changes
+# (see choose_programs); the unmutated suite is run whole first.
+#
 # The tree is always given back as it was, on an interrupt too. The script
 # refuses to start while tracked files have uncommitted changes.
 set -uo pipefail
@@ -74,9 +77,31 @@ configure() {
     fi
 }
 
+all_programs="engine_tests quote_tests gui_tests closing_tests"
+programs=$all_programs
+gui_filter="*"
+
+# The test programs that can see a patch's fault: those linking the code it
+# changes. engine/Closing is the closing quote's, which the rate window does
+# not call; of the window tests only QuoteAgreesWithWindow (tests/gui) does.
+# quote/ is only in tarnwell-quote, closing/ only in the closing window.
+choose_programs() { # $1: patch
+    local files
+    files=$(sed -n 's|^+++ b/||p' "$1")
+    programs=$all_programs
+    gui_filter="*"
+    if ! grep -qv '^closing/' <<< "$files"; then
+        programs="closing_tests"
+    elif ! grep -qv '^quote/' <<< "$files"; then
+        programs="quote_tests"
+    elif ! grep -qv '^engine/Closing\.' <<< "$files"; then
+        gui_filter="*QuoteAgreesWithWindow*"
+    fi
+}
+
 build_tests() { # $1: log file
-    cmake --build "$build" -j"$jobs" --target engine_tests quote_tests gui_tests closing_tests \
-        > "$1" 2>&1
+    # shellcheck disable=SC2086
+    cmake --build "$build" -j"$jobs" --target $programs > "$1" 2>&1
 }
 
 # Says what stopped a test program that did not simply fail: $1 name, $2 exit
@@ -98,21 +123,29 @@ judge() {
 run_tests() {
     local log=$1 status=0 rc i program
     for program in engine_tests quote_tests; do
+        [[ " $programs " == *" $program "* ]] || continue
         timeout 300 "$build/tests/$program" --gtest_brief=1 > "$log.$program" 2>&1
         judge "$program" $? "$log.$program" || status=1
     done
     local pids=() names=()
-    for ((i = 0; i < shards; i++)); do
-        GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$i \
-            timeout 300 "$build/tests/gui_tests" --gtest_brief=1 > "$log.gui$i" 2>&1 &
-        pids+=($!)
-        names+=("gui$i")
-    done
+    if [[ " $programs " == *" gui_tests "* ]]; then
+        for ((i = 0; i < shards; i++)); do
+            GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$i timeout 300 "$build/tests/gui_tests" \
+                --gtest_brief=1 --gtest_filter="$gui_filter" > "$log.gui$i" 2>&1 &
+            pids+=($!)
+            names+=("gui$i")
+        done
+    fi
     # A fault that opens a message box waits on it: the closing tests take
     # half a minute when well, so two minutes is a hang.
-    timeout 120 "$build/tests/closing_tests" --gtest_brief=1 > "$log.closing" 2>&1 &
-    pids+=($!)
-    names+=("closing")
+    if [[ " $programs " == *" closing_tests "* ]]; then
+        for ((i = 0; i < shards; i++)); do
+            GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$i timeout 120 \
+                "$build/tests/closing_tests" --gtest_brief=1 > "$log.closing$i" 2>&1 &
+            pids+=($!)
+            names+=("closing$i")
+        done
+    fi
     for ((i = 0; i < ${#pids[@]}; i++)); do
         wait "${pids[$i]}"
         rc=$?
@@ -153,6 +186,7 @@ for patch in "${patches[@]}"; do
     else
         applied=$patch
         git apply "$patch"
+        choose_programs "$patch"
         if ! build_tests "$logs/$name.build.log"; then
             result=did-not-build
             nobuild=$((nobuild + 1))
@@ -178,6 +212,7 @@ for patch in "${patches[@]}"; do
 done
 
 # Leave the build matching the restored tree.
+programs=$all_programs
 build_tests "$logs/restored.build.log" || echo "mutants.sh: rebuilding the restored tree failed" >&2
 
 elapsed=$(($(date +%s) - start))
