@@ -73,8 +73,7 @@ private:
         const TridDisclosure& trid = quote.trid;
         // A file number that a spreadsheet would take for a formula is written
         // as text.
-        const bool formula = std::string_view("=+-@\t\r").find(file[0]) != std::string_view::npos;
-        m_out << CsvRow({formula ? "'" + file : file, FormatStandard(quote.splitPercent), codes,
+        m_out << CsvRow({CsvText(file), FormatStandard(quote.splitPercent), codes,
                          plain(quote.grossCents), plain(quote.remitCents),
                          plain(trid.lendersDisclosedCents), plain(trid.ownersDisclosedCents),
                          plain(trid.otherCents)});

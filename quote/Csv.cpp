@@ -125,6 +125,24 @@ std::string CsvField(std::string_view text)
     return field + '"';
 }
 
+namespace {
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+}
+
+std::string CsvText(std::string_view text)
+{
+    const bool formula = !text.empty() && kFormulaStarts.find(text[0]) != std::string_view::npos;
+    return (formula ? "'" : "") + std::string(text);
+}
+
+std::string CsvTextRead(std::string_view cell)
+{
+    if (cell.size() > 1 && cell[0] == '\''
+        && kFormulaStarts.find(cell[1]) != std::string_view::npos)
+        cell.remove_prefix(1);
+    return std::string(cell);
+}
+
 std::string CsvRow(const std::vector<std::string>& fields)
 {
     std::string row;

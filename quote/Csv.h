@@ -78,6 +78,12 @@ private:
 // when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);
 
+// A text cell as a spreadsheet must not take it for a formula: a "'" before
+// a text that begins with "=", "+", "-", "@", a tab or a carriage return.
+std::string CsvText(std::string_view text);
+// The text such a cell was made from: its leading "'" taken off again.
+std::string CsvTextRead(std::string_view cell);
+
 // A record of fields, ended by a line feed.
 std::string CsvRow(const std::vector<std::string>& fields);
 

@@ -286,8 +286,8 @@ void WriteTable(std::ostream& out, const ClosingRequest& request, const ClosingQ
     table.Row(Indented("Total"), Money(trid.disclosedCents), Money(trid.chargedCents));
 }
 
-void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
-               bool explain, Audience audience)
+nlohmann::ordered_json QuoteJson(const ClosingRequest& request, const ClosingQuote& quote,
+                                 bool explain, Audience audience)
 {
     const bool agency = audience == Audience::Agency;
     Json endorsements = Json::array();
@@ -364,7 +364,13 @@ void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQu
     });
     if (agency)
         document["totals"]["remit"] = MoneyJson(quote.remitCents);
-    out << document.dump(2) << '\n';
+    return document;
+}
+
+void WriteJson(std::ostream& out, const ClosingRequest& request, const ClosingQuote& quote,
+               bool explain, Audience audience)
+{
+    out << QuoteJson(request, quote, explain, audience).dump(2) << '\n';
 }
 
 void WriteCsv(std::ostream& out, const ClosingQuote& quote, Audience audience)

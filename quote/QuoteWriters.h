@@ -7,6 +7,8 @@
 
 #include "engine/Closing.h"
 
+#include <nlohmann/json.hpp>
+
 #include <ostream>
 
 namespace Quote {
@@ -23,6 +25,10 @@ void WriteTable(std::ostream& out, const StateCalcs::ClosingRequest& request,
                 Audience audience = Audience::Agency);
 
 // With `explain`, an "explain" array of sentences on each line and on the disclosure.
+// QuoteJson gives the document, for a program that writes it inside its own.
+nlohmann::ordered_json QuoteJson(const StateCalcs::ClosingRequest& request,
+                                 const StateCalcs::ClosingQuote& quote, bool explain,
+                                 Audience audience = Audience::Agency);
 void WriteJson(std::ostream& out, const StateCalcs::ClosingRequest& request,
                const StateCalcs::ClosingQuote& quote, bool explain,
                Audience audience = Audience::Agency);

@@ -69,6 +69,17 @@ quoted="$("$root/usr/bin/tarnwell-quote" --split 15 --price 250000 --loan 200000
 grep -q ',Total,total,.*,710\.00,127\.75,' <<<"$quoted" || fail "tarnwell-quote did not quote the closing: $quoted"
 echo "tarnwell-quote: a purchase with a loan and the letter comes to 710.00"
 
+echo "== the packaged tarnwell-book"
+book="$work/book/book.sqlite"
+printf 'file,split,price,loan,cpl,buyers\n2026-00001,15,250000,200000,yes,=Ann Smith\n' >"$work/closings.csv"
+"$root/usr/bin/tarnwell-book" --database "$book" import "$work/closings.csv" >/dev/null \
+    || fail "tarnwell-book could not import into a new book"
+[ "$(stat -c %a "$book")" = 600 ] || fail "the new book is not readable by its owner only"
+listed="$("$root/usr/bin/tarnwell-book" list --database "$book" --csv)"
+grep -q "^2026-00001,QMV,'=Ann Smith,.*,710\.00,127\.75\$" <<<"$listed" \
+    || fail "tarnwell-book did not list the imported file: $listed"
+echo "tarnwell-book: a closing imported into a new book lists at 710.00, its buyers guarded"
+
 echo "== the packaged program on a virtual screen"
 runtime="$work/runtime"
 mkdir -m 0700 "$runtime"

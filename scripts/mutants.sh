@@ -77,14 +77,15 @@ configure() {
     fi
 }
 
-all_programs="engine_tests quote_tests gui_tests closing_tests"
+all_programs="engine_tests quote_tests gui_tests closing_tests book_tests"
 programs=$all_programs
 gui_filter="*"
 
 # The test programs that can see a patch's fault: those linking the code it
 # changes. engine/Closing is the closing quote's, which the rate window does
 # not call; of the window tests only QuoteAgreesWithWindow (tests/gui) does.
-# quote/ is only in tarnwell-quote, closing/ only in the closing window.
+# quote/ is in tarnwell-quote and the book's import; closing/ only in the
+# closing window.
 choose_programs() { # $1: patch
     local files
     files=$(sed -n 's|^+++ b/||p' "$1")
@@ -93,7 +94,7 @@ choose_programs() { # $1: patch
     if ! grep -qv '^closing/' <<< "$files"; then
         programs="closing_tests"
     elif ! grep -qv '^quote/' <<< "$files"; then
-        programs="quote_tests"
+        programs="quote_tests book_tests"
     elif ! grep -qv '^engine/Closing\.' <<< "$files"; then
         gui_filter="*QuoteAgreesWithWindow*"
     fi
@@ -122,7 +123,7 @@ judge() {
 # mostly wait on timers, run side by side (gui_tests in shards).
 run_tests() {
     local log=$1 status=0 rc i program
-    for program in engine_tests quote_tests; do
+    for program in engine_tests quote_tests book_tests; do
         [[ " $programs " == *" $program "* ]] || continue
         timeout 300 "$build/tests/$program" --gtest_brief=1 > "$log.$program" 2>&1
         judge "$program" $? "$log.$program" || status=1

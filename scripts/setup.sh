@@ -8,6 +8,7 @@ packages=(
     g++ cmake make
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev
+    libqt6sql6-sqlite libqt6sql6-psql libpq-dev pkgconf
     libgtest-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth

@@ -1,0 +1,70 @@
+#pragma once
+
+// What differs between the two databases a book lives in, and nothing else:
+// the driver, the row id's type, how a writing transaction begins and locks
+// the file it changes, the book's mark in a SQLite file, and the search
+// index (SQLite's FTS5 trigram table; PostgreSQL's pg_trgm index). Every
+// other statement of the book is the same on both.
+
+#include <QString>
+#include <QStringList>
+
+namespace Book {
+
+class SqlDialect {
+public:
+    enum class Kind { SQLite, PostgreSQL };
+    explicit SqlDialect(Kind kind) : m_kind(kind) {}
+
+    Kind kind() const { return m_kind; }
+    bool IsSQLite() const { return m_kind == Kind::SQLite; }
+    QString DriverName() const;
+
+    // The files table's row id, made by the database.
+    QString IdColumn() const;
+    // Begins a transaction that writes: SQLite takes the write lock at once
+    // (so that two programs on one desk wait for each other instead of
+    // failing half-way); PostgreSQL locks the file's row when reading it.
+    QString BeginWrite() const;
+    QString LockRow() const;
+
+    // The names of the tables that are in the database, one a row.
+    QString TablesQuery() const;
+
+    // SQLite's file header mark of a book ('TRNW'); PostgreSQL has none.
+    static constexpr int kApplicationId = 0x54524E57;
+
+    // Statements run on every connection before anything else.
+    QStringList Session(bool writable) const;
+
+    // The search index, made with the book. Statements marked optional may
+    // fail (pg_trgm not installed, or not allowed to this user): the search
+    // then reads the list as a whole, slower but the same answers.
+    struct Statement {
+        QString sql;
+        bool optional = false;
+    };
+    QList<Statement> SearchSchema() const;
+
+    // SQLite keeps its search text in a table of its own, written by the save.
+    bool KeepsSearchRows() const { return IsSQLite(); }
+    QString DeleteSearchRow() const; // binds the file's id
+    QString InsertSearchRow() const; // binds the file's id and its text
+
+    // The condition a search adds to the file list and the value it binds,
+    // for a text already in lower case. SQLite first counts, up to
+    // kFewMatches, the files its index finds (SearchCountQuery; none when
+    // the text is too short for the index): a few are fetched and sorted, many
+    // are met walking the list newest first, which stops at the first screen.
+    static constexpr int kFewMatches = 2000;
+    QString SearchCountQuery(const QString& text) const;
+    QString SearchCondition(const QString& text, int matches) const;
+    QString SearchValue(const QString& text) const;
+
+private:
+    bool Indexed(const QString& text) const;
+
+    Kind m_kind;
+};
+
+} // namespace Book

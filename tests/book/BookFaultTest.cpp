@@ -1,0 +1,312 @@
+// What the agent gets when the book is not well: a file that is no book, a
+// damaged, locked, full, unreadable or read-only book. Each is refused in one
+// line and never written. SQLite files; the permission cases run the
+// installed program as an unprivileged user, since root passes every
+// permission.
+
+#include "tests/book/BookTestSupport.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace BookTest {
+namespace {
+
+const std::vector<std::string> kRefinance{"--split", "20",           "--loan",
+                                          "300000",  "--prior-loan", "200000"};
+
+class BookFaultTest : public ::testing::Test {
+protected:
+    QString Path() const { return m_folder.filePath(QStringLiteral("book.sqlite")); }
+    Book::BookLocation Location() const
+    {
+        return std::get<Book::BookLocation>(Book::ReadLocation(Path()));
+    }
+    // A book of `files` files, closed.
+    void MakeBook(int files)
+    {
+        auto book = OpenForWriting(Location());
+        for (int i = 1; i <= files; ++i)
+            SaveNew(*book, Details(QStringLiteral("F-%1").arg(i)), Price(kRefinance));
+    }
+    QByteArray Bytes() const
+    {
+        QFile file(Path());
+        file.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    }
+    QString OpenError(Book::Access access = Book::Access::Write)
+    {
+        QString error;
+        EXPECT_FALSE(Book::Book::Open(Location(), access, error));
+        return error;
+    }
+
+    QTemporaryDir m_folder;
+};
+
+TEST_F(BookFaultTest, WhatIsNoBookIsRefusedAndNeverWritten)
+{
+    struct Case {
+        QByteArray content;
+        QString error; // empty: it counts as missing and a write makes the book
+    };
+    const QList<Case> cases{
+        {"file,split\n1,15\n", "is not a Tarnwell book; Tarnwell will not write into it"},
+        {QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f'),
+         "cannot be read (file is not a database); Tarnwell will not write into it"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(Path());
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.content);
+        file.close();
+        if (c.error.isEmpty()) {
+            EXPECT_EQ(OpenError(Book::Access::Read), "there is no book at " + Path());
+            EXPECT_TRUE(OpenForWriting(Location()));
+            continue;
+        }
+        const QByteArray before = Bytes();
+        EXPECT_TRUE(OpenError().endsWith(c.error)) << OpenError().toStdString();
+        EXPECT_EQ(Bytes(), before);
+    }
+    // A SQLite database of another program.
+    QFile::remove(Path());
+    Tamper(Location(), {"CREATE TABLE notes (text TEXT)"});
+    EXPECT_TRUE(OpenError().endsWith("is not a Tarnwell book; Tarnwell will not write into it"));
+}
+
+TEST_F(BookFaultTest, ADamagedBookIsRefusedAndLeftAsItIs)
+{
+    MakeBook(60);
+    QFile file(Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(file.size() / 2);
+    file.write(QByteArray(4096, '\x55'));
+    file.close();
+    const QByteArray before = Bytes();
+    const QString error = OpenError();
+    EXPECT_TRUE(error.startsWith("the book " + Path() + " is damaged (integrity check: "))
+        << error.toStdString();
+    EXPECT_TRUE(error.endsWith("Tarnwell will not write into it"));
+    EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(BookFaultTest, ALockedBookFailsTheSaveAfterTheWaitAndKeepsNothingHalfDone)
+{
+    MakeBook(1);
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                   QStringLiteral("other"));
+    other.setDatabaseName(Path());
+    ASSERT_TRUE(other.open());
+    QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    {
+        QString error;
+        auto book = Book::Book::Open(Location(), Book::Access::Write, error, 200);
+        ASSERT_TRUE(book) << error.toStdString();
+        const Priced priced = Price(kRefinance);
+        const auto saved = book->Save(Details("F-2"), priced.closing, priced.quote, 0);
+        EXPECT_EQ(saved.error,
+                  QStringLiteral("the file could not be saved: another program holds "
+                                 "the book locked past the wait (database is locked)"));
+        QSqlQuery(other).exec(QStringLiteral("ROLLBACK"));
+        SaveNew(*book, Details("F-2"), priced);
+    }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+}
+
+TEST_F(BookFaultTest, ASaveOnAFullDiskFailsWholeAndTheBookIsAsBefore)
+{
+    MakeBook(1);
+    {
+        auto book = OpenForWriting(Location());
+        QSqlQuery pages(QSqlDatabase::database(book->connectionName()));
+        pages.exec(QStringLiteral("PRAGMA page_count"));
+        pages.next();
+        QSqlQuery(QSqlDatabase::database(book->connectionName()))
+            .exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.value(0).toInt()));
+        pages.finish();
+        Priced priced = Price(kRefinance);
+        const auto saved = book->Save(Details("F-2", QString(5000, QLatin1Char('x'))),
+                                      priced.closing, priced.quote, 0);
+        EXPECT_EQ(saved.status, Book::SaveResult::Status::Failed);
+        EXPECT_EQ(saved.error,
+                  QStringLiteral("the file could not be saved: database or disk is full"));
+    }
+    auto book = OpenForWriting(Location());
+    ASSERT_TRUE(book);
+    EXPECT_EQ(*book->FileNumbers(), QStringList{QStringLiteral("F-1")});
+}
+
+// The installed program run as "nobody".
+struct ChildRun {
+    int status;
+    QString out, err;
+};
+ChildRun AsNobody(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral("runuser"),
+                  QStringList{"-u", "nobody", "--", TARNWELL_BOOK_PROGRAM} + args);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST_F(BookFaultTest, AnUnreadableBookAndAReadOnlyBookAsAnUnprivilegedUser)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "runs as root, to become nobody";
+    MakeBook(2);
+    chmod(QFile::encodeName(m_folder.path()).constData(), 0755);
+    const QByteArray before = Bytes();
+    struct Case {
+        mode_t mode;
+        QStringList args;
+        int status;
+        QString err; // the line, or what the output begins with
+    };
+    const QList<Case> cases{
+        {0600,
+         {"list"},
+         2,
+         "tarnwell-book: the book " + Path() + " cannot be read: Permission denied\n"},
+        {0644, {"list", "--csv"}, 0, ""},
+        {0644,
+         {"import", "-"},
+         2,
+         "tarnwell-book: the book " + Path() + " may not be written by this user\n"},
+    };
+    for (const Case& c : cases) {
+        chmod(QFile::encodeName(Path()).constData(), c.mode);
+        const ChildRun run = AsNobody(QStringList{"--database", Path()} << c.args);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        EXPECT_EQ(run.err, c.err);
+        if (c.status == 0) {
+            EXPECT_EQ(run.out.count(QLatin1Char('\n')), 3) << run.out.toStdString();
+        }
+        EXPECT_EQ(Bytes(), before);
+    }
+}
+
+// A CSV file of `rows` refinances numbered PREFIX-1 upward.
+QString Closings(const QTemporaryDir& folder, const QString& prefix, int rows)
+{
+    const QString path = folder.filePath(prefix + QStringLiteral(".csv"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("file,split,loan,prior_loan,buyers\n");
+    for (int i = 1; i <= rows; ++i)
+        file.write(QStringLiteral("%1-%2,20,%3,200000,Owner %2\n")
+                       .arg(prefix)
+                       .arg(i)
+                       .arg(250'000 + i)
+                       .toUtf8());
+    return path;
+}
+
+TEST_F(BookFaultTest, AnImportKilledMidwayKeepsExactlyWhatItCommittedAndARerunAddsTheRest)
+{
+    const QString csv = Closings(m_folder, QStringLiteral("K"), 4000);
+    QProcess child;
+    child.start(TARNWELL_BOOK_PROGRAM, {"--database", Path(), "import", csv});
+    ASSERT_TRUE(child.waitForStarted());
+    QSqlDatabase watcher = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                     QStringLiteral("watcher"));
+    watcher.setDatabaseName(Path());
+    watcher.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    int committed = 0;
+    while (committed < 100 && child.state() == QProcess::Running) {
+        QThread::msleep(10);
+        if (QFile::exists(Path()) && watcher.open()) {
+            QSqlQuery count(watcher);
+            if (count.exec(QStringLiteral("SELECT count(*) FROM files")) && count.next())
+                committed = count.value(0).toInt();
+        }
+    }
+    child.kill();
+    child.waitForFinished();
+    watcher.close();
+    watcher = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("watcher"));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the import ended before it was killed";
+
+    auto book = OpenForWriting(Location()); // which passes the integrity check
+    ASSERT_TRUE(book);
+    const QStringList numbers = *book->FileNumbers();
+    ASSERT_GE(numbers.size(), 100);
+    ASSERT_LT(numbers.size(), 4000);
+    for (int i = 0; i < numbers.size(); ++i) {
+        ASSERT_EQ(numbers[i], QStringLiteral("K-%1").arg(i + 1));
+        const auto file = book->Load(numbers[i]);
+        ASSERT_TRUE(file && file->quote.lines.size() == 1 && file->revision.revision == 1);
+    }
+    book.reset();
+    QProcess rerun;
+    rerun.start(TARNWELL_BOOK_PROGRAM, {"--database", Path(), "import", csv});
+    rerun.waitForFinished(120000);
+    EXPECT_EQ(rerun.readAllStandardOutput(),
+              QStringLiteral("imported: %1 new, 0 changed, %2 unchanged\n")
+                  .arg(4000 - numbers.size())
+                  .arg(numbers.size()));
+}
+
+TEST_F(BookFaultTest, TwoImportsAtOnceIntoOneBookKeepEveryRow)
+{
+    QProcess first, second;
+    first.start(TARNWELL_BOOK_PROGRAM,
+                {"--database", Path(), "import", Closings(m_folder, QStringLiteral("A"), 300)});
+    second.start(TARNWELL_BOOK_PROGRAM,
+                 {"--database", Path(), "import", Closings(m_folder, QStringLiteral("B"), 300)});
+    for (QProcess* child : {&first, &second}) {
+        ASSERT_TRUE(child->waitForFinished(120000));
+        EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+    }
+    EXPECT_EQ(OpenForWriting(Location())->FileNumbers()->size(), 600);
+}
+
+// The book the first version of the schema wrote (tests/data/book), kept for
+// the upgrades of later versions: opened, read, saved and read again.
+TEST_F(BookFaultTest, TheFirstVersionsBookOpensSavesAndReopens)
+{
+    ASSERT_TRUE(QFile::copy(TARNWELL_BOOK_DATA "/version1.sqlite", Path()));
+    QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        auto book = OpenForWriting(Location());
+        ASSERT_TRUE(book);
+        EXPECT_EQ(book->version(), 1);
+        const auto refinance = book->Load(QStringLiteral("2026-00002"));
+        ASSERT_TRUE(refinance);
+        EXPECT_EQ(refinance->details.buyers, QStringLiteral("=Carl Owens"));
+        EXPECT_EQ(refinance->quote.grossCents, 93000);
+        EXPECT_EQ(refinance->quote.remitCents, 58600);
+        EXPECT_EQ(book->Load(QStringLiteral("2026-00001"), 1)->details.buyers,
+                  QStringLiteral("Ann Smith"));
+        auto purchase = book->Load(QStringLiteral("2026-00001"));
+        ASSERT_TRUE(purchase);
+        EXPECT_EQ(purchase->details.buyers, QStringLiteral("Ann and Dan Smith"));
+        EXPECT_EQ(purchase->quote.grossCents, 71000);
+        purchase->details.note = QStringLiteral("policy ordered");
+        EXPECT_EQ(book->Save(purchase->details, purchase->closing, purchase->quote, 2).revision, 3);
+    }
+    const auto history = OpenForWriting(Location())->History(QStringLiteral("2026-00001"));
+    ASSERT_EQ(history->size(), 3);
+    EXPECT_EQ(history->at(2).changes, QStringLiteral("note"));
+}
+
+} // namespace
+} // namespace BookTest
