@@ -167,6 +167,7 @@ TEST(ClosingFigures, TheFilterNarrowsTheEndorsementList)
 {
     const std::pair<QString, QStringList> rows[] = {
         {QStringLiteral("9"), {"9-06", "9.1-06", "9.2-06", "9.3-06", "9.4-06", "9.5-06"}},
+        {QStringLiteral("1"), {"1-06", "1.1-06"}},
         {QStringLiteral("14"), {"14-06", "1.1-06", "14.2-06", "14.3-06"}},
         {QStringLiteral("14.1"), {"1.1-06"}},
         {QStringLiteral("9.1-06"), {"9.1-06"}},

@@ -172,6 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"UnknownOption", {"--split", "15", "--bogus"}, "--bogus"},
         BadInput{"StrayArgument", {"--split", "15", "--price", "1", "250000"}, "250000"},
         BadInput{"MissingValue", {"--split", "15", "--price"}, "--price"},
+        BadInput{"MissingForm", {"--split", "15", "--endorse"}, "needs one, as in --endorse 8.1\n"},
         BadInput{"MissingSplit", {"--price", "100000"}, "--split"},
         BadInput{"Letters", {"--split", "15", "--price", "12a"}, "--price \"12a\""},
         BadInput{"TwoPoints", {"--split", "15", "--loan", "1.2.3"}, "--loan \"1.2.3\""},
@@ -447,6 +448,15 @@ TEST(QuoteBatch, OldExportsCommaListsAndTheSingularColumn)
     EXPECT_EQ(run.out, "file,split,codes,gross,remit,lenders_disclosed,owners_disclosed,"
                        "other_disclosed\n1,15.00,901 500 550,260.00,39.00,0.00,210.00,50.00\n"
                        "TOTAL,,,260.00,39.00,,,\n");
+}
+
+// A file number a spreadsheet would take for a formula goes out as text;
+// blanks around a cell are the spreadsheet's, not the agent's.
+TEST(QuoteBatch, AFormulaIsWrittenAsTextAndCellsAreTrimmed)
+{
+    const Outcome run = Quote({"--batch", "-"}, "file,split,price\n=1+1, 15 , 100000 \n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Lines(run.out).at(1), "'=1+1,15.00,101,350.00,52.50,0.00,350.00,0.00");
 }
 
 TEST(QuoteProgram, HelpAndVersion)
