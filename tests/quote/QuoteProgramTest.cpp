@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"UnknownOption", {"--split", "15", "--bogus"}, "--bogus"},
         BadInput{"StrayArgument", {"--split", "15", "--price", "1", "250000"}, "250000"},
         BadInput{"MissingValue", {"--split", "15", "--price"}, "--price"},
-        BadInput{"MissingForm", {"--split", "15", "--endorse"}, "needs one, as in --endorse 8.1\n"},
+        BadInput{"MissingForm", {"--split", "15", "--endorse"}, "needs one, as in --endorse 8.1"},
         BadInput{"MissingSplit", {"--price", "100000"}, "--split"},
         BadInput{"Letters", {"--split", "15", "--price", "12a"}, "--price \"12a\""},
         BadInput{"TwoPoints", {"--split", "15", "--loan", "1.2.3"}, "--loan \"1.2.3\""},
