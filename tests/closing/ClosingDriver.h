@@ -7,6 +7,7 @@
 
 #include "closing/ClosingWindow.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -41,6 +42,8 @@ public:
     ClosingWindow& Window() { return *m_window; }
     QSettings& Settings() { return *m_settings; }
     const QString& BookPath() const { return m_book; }
+    // The folder of the settings file and of the book the driver makes.
+    QDir Folder() const { return QDir(m_folder.path()); }
     // A second run: the window closes and a new one opens on the same settings.
     void Restart();
 

@@ -78,6 +78,17 @@ TEST(ClosingOutput, CopyQuotePutsAnHtmlTableAndTabbedTextOnTheClipboard)
 
     driver.Click("copyTotal");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("760.00"));
+
+    // A reissue with a loan: 350 less 40% = 210.00 owner's, + 35 - 250.00 =
+    // -5.00 disclosed, with the note that says why under it.
+    driver.Type("loan", QStringLiteral("100,000"));
+    driver.Type("price", QStringLiteral("100,000"));
+    driver.Type("priorOwners", QStringLiteral("100,000"));
+    driver.Click("copyQuote");
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QString::fromUtf8(
+        "Title – Owner's Title Insurance (optional)\t-5.00\t210.00\n    below zero: the owner's "
+        "210.00 plus the simultaneous loan's 35.00 is less than the lender's disclosed 250.00\n")))
+        << QApplication::clipboard()->text().toStdString();
 }
 
 TEST(ClosingOutput, SaveAsPdfWritesTheQuoteOnOneLetterPage)
@@ -97,6 +108,14 @@ TEST(ClosingOutput, SaveAsPdfWritesTheQuoteOnOneLetterPage)
           "Rates effective 2/1/2013", "estimates until the policy is issued"})
         EXPECT_TRUE(pages[0].contains(QString::fromUtf8(shown))) << shown;
     ExpectNoAgencyFigures(pages[0]);
+
+    // A reissue shows the prior policy it is credited on.
+    driver.Type("priorOwners", QStringLiteral("100,000"));
+    driver.Click("savePdf");
+    const QStringList reissue = PdfPages(file + QStringLiteral(".pdf"));
+    ASSERT_EQ(reissue.size(), 1);
+    EXPECT_TRUE(reissue[0].contains(
+        QRegularExpression(QStringLiteral("Prior owner's liability +100,000.00"))));
 }
 
 // Many endorsements run onto a second and third page, which repeat the
@@ -164,15 +183,39 @@ TEST(ClosingOutput, ALongClosingRunsOntoASecondPageWithItsHeader)
     }
 }
 
+// A cancelled dialog writes nothing anywhere: not in the working folder
+// (where a file without a name, "./.pdf", would land), nor where a printer
+// set up before the cancel would print to, nor beside the settings.
 TEST(ClosingOutput, ACancelledDialogWritesNothing)
 {
-    QTemporaryDir folder;
-    ClosingDriver driver({[] { return QString(); }, [](QPrinter&) { return false; }, {}});
-    driver.Enter(kPurchase);
-    driver.Click("savePdf");
-    driver.Click("print");
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
-    EXPECT_EQ(driver.Figures().size(), 5);
+    QTemporaryDir working;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(working.path()));
+    const QString printed = working.filePath(QStringLiteral("printed.pdf"));
+    int asked = 0;
+    {
+        ClosingDriver driver({[&] { return ++asked, QString(); },
+                              [&](QPrinter& printer) {
+                                  ++asked;
+                                  printer.setOutputFormat(QPrinter::PdfFormat);
+                                  printer.setOutputFileName(printed);
+                                  return false;
+                              },
+                              {}});
+        driver.Enter(kPurchase);
+        const QStringList settings = driver.Folder().entryList(
+            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        driver.Click("savePdf");
+        driver.Click("print");
+        EXPECT_EQ(asked, 2);
+        EXPECT_EQ(driver.Folder().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  settings);
+        EXPECT_EQ(driver.Figures().size(), 5);
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(
+        QDir(working.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList());
 }
 
 TEST(ClosingOutput, TheSplitIsRememberedAndNothingElse)
@@ -186,6 +229,10 @@ TEST(ClosingOutput, TheSplitIsRememberedAndNothingElse)
         EXPECT_TRUE(driver.Text(field).isEmpty()) << field;
     EXPECT_TRUE(driver.Figures().isEmpty());
     EXPECT_EQ(driver.FocusName(), QStringLiteral("price"));
+    // A split the window refuses is not remembered: the last good one stays.
+    driver.Type("split", QStringLiteral("71"));
+    driver.Restart();
+    EXPECT_EQ(driver.Text("split"), QStringLiteral("12.5"));
     driver.Type("split", QString());
     driver.Restart();
     EXPECT_TRUE(driver.Text("split").isEmpty());

@@ -7,6 +7,7 @@
 
 #include "quote/QuoteProgram.h"
 
+#include "../data/ClosingTable.h"
 #include "engine/Closing.h"
 
 #include <gtest/gtest.h>
@@ -171,6 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"UnknownOption", {"--split", "15", "--bogus"}, "--bogus"},
         BadInput{"StrayArgument", {"--split", "15", "--price", "1", "250000"}, "250000"},
         BadInput{"MissingValue", {"--split", "15", "--price"}, "--price"},
+        BadInput{"MissingForm", {"--split", "15", "--endorse"}, "needs one, as in --endorse 8.1"},
         BadInput{"MissingSplit", {"--price", "100000"}, "--split"},
         BadInput{"Letters", {"--split", "15", "--price", "12a"}, "--price \"12a\""},
         BadInput{"TwoPoints", {"--split", "15", "--loan", "1.2.3"}, "--loan \"1.2.3\""},
@@ -288,6 +290,74 @@ TEST(Quote, OtherSpellingsOfTheSameClosing)
     }
 }
 
+// Every closing of the shared table, given as options: its lines, totals and
+// disclosure in the JSON, or the refusal naming the options at fault.
+TEST(Quote, EveryClosingOfTheTableIsQuotedOrRefusedAsWorkedByHand)
+{
+    const auto option = [](const std::string& field) -> std::string {
+        if (field == "priorOwners")
+            return "--prior-owner";
+        if (field == "priorLoan")
+            return "--prior-loan";
+        return field == "endorsements" ? "--endorse" : field == "letter" ? "--cpl" : "--" + field;
+    };
+    for (const closings::Closing& row : closings::Table()) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> args{"--split", row.split, "--json"};
+        for (const auto& [name, value] : {std::pair{"price", row.price},
+                                          {"loan", row.loan},
+                                          {"priorOwners", row.priorOwners},
+                                          {"priorLoan", row.priorLoan}})
+            if (!value.empty())
+                args.insert(args.end(), {option(name), value});
+        if (row.expanded)
+            args.insert(args.end(), {"--coverage", "expanded"});
+        for (const std::string& form : row.endorse)
+            args.insert(args.end(), {"--endorse", form});
+        if (row.letter)
+            args.push_back("--cpl");
+        const Outcome run = Quote(args);
+        if (!row.refused.empty()) {
+            std::string options;
+            for (const std::string& field : row.fields)
+                options += (options.empty() ? "" : ", ") + option(field);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err, "tarnwell-quote: " + options + ": " + row.refused + "\n");
+            EXPECT_EQ(run.out, "");
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << run.err;
+        const nlohmann::json quote = nlohmann::json::parse(run.out);
+        std::vector<std::vector<std::string>> lines, expected;
+        for (const nlohmann::json& line : quote.at("lines")) {
+            std::string on;
+            for (const nlohmann::json& amount : line.at("priced_on"))
+                on += (on.empty() ? "" : "; ") + amount.at("name").get<std::string>() + ' '
+                      + amount.at("amount").at("text").get<std::string>();
+            if (!line.at("policy").is_null())
+                on += (on.empty() ? "" : ", ")
+                      + std::string(line.at("policy") == "owner" ? "owner's" : "loan") + " policy";
+            lines.push_back({std::to_string(line.at("line").get<int>()), line.at("code"), on,
+                             line.at("gross").at("text"), line.at("remit").at("text")});
+        }
+        for (const closings::Line& line : row.lines)
+            expected.push_back({std::to_string(line.catalogueLine), line.code, line.pricedOn,
+                                line.gross, line.remit});
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(quote.at("totals").at("gross").at("text"), row.gross);
+        EXPECT_EQ(quote.at("totals").at("remit").at("text"), row.remit);
+        const nlohmann::json& trid = quote.at("trid");
+        for (const auto& [key, figure] :
+             {std::pair{"lenders", row.lenders}, {"owners", row.owners}})
+            EXPECT_EQ(trid.at(key).is_null()
+                          ? "0.00"
+                          : trid.at(key).at("disclosed").at("text").get<std::string>(),
+                      figure)
+                << key;
+        EXPECT_EQ(trid.at("total").at("disclosed").at("text"), row.gross);
+    }
+}
+
 // The manual page's list of endorsements is the program's, line for line.
 TEST(Quote, TheManualPageListsTheEndorsementsAsTheProgramDoes)
 {
@@ -378,6 +448,15 @@ TEST(QuoteBatch, OldExportsCommaListsAndTheSingularColumn)
     EXPECT_EQ(run.out, "file,split,codes,gross,remit,lenders_disclosed,owners_disclosed,"
                        "other_disclosed\n1,15.00,901 500 550,260.00,39.00,0.00,210.00,50.00\n"
                        "TOTAL,,,260.00,39.00,,,\n");
+}
+
+// A file number a spreadsheet would take for a formula goes out as text;
+// blanks around a cell are the spreadsheet's, not the agent's.
+TEST(QuoteBatch, AFormulaIsWrittenAsTextAndCellsAreTrimmed)
+{
+    const Outcome run = Quote({"--batch", "-"}, "file,split,price\n=1+1, 15 , 100000 \n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Lines(run.out).at(1), "'=1+1,15.00,101,350.00,52.50,0.00,350.00,0.00");
 }
 
 TEST(QuoteProgram, HelpAndVersion)
