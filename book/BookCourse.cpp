@@ -32,6 +32,10 @@ bool Has(const StoredQuote& quote, const char* role)
 // before).
 QString GroupOf(const StoredQuote& quote, const StoredLine& line)
 {
+    if (line.role == QLatin1String("owners_policy"))
+        return QStringLiteral("owner");
+    if (line.role == QLatin1String("loan_policy"))
+        return QStringLiteral("loan");
     if (line.policy == QLatin1String("owner") && Has(quote, "owners_policy"))
         return line.policy;
     if (line.policy == QLatin1String("loan") && Has(quote, "loan_policy"))
