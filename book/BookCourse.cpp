@@ -217,7 +217,7 @@ std::optional<QList<ReportLine>> Book::ReportRows(const QString& condition,
             "LEFT JOIN policies pl ON pl.file_id = e.file_id AND pl.policy = 'loan' "
             "LEFT JOIN revision_lines l ON l.file_id = e.file_id AND l.revision = e.revision "
             "AND l.position = e.position WHERE %1 "
-            "ORDER BY e.kind, f.file_number, e.issue_date, e.policy, e.position, e.id")
+            "ORDER BY e.kind, f.file_number, e.issue_date, e.position, e.id")
             .arg(condition),
         values);
     if (!query)
