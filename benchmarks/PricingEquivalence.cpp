@@ -1218,12 +1218,42 @@ ClosingRequest AnyClosing(Random& random)
     return request;
 }
 
-void CompareClosings(Random& random, long long count, Tally& closings, Tally& refusals)
+// The figures and codes a report of many closings writes: those of a quote
+// made with QuoteDetail::Figures against the former quote's.
+bool SameFigures(const ClosingOutcome& a, const ClosingOutcome& b)
+{
+    if (a.refusal.reason != b.refusal.reason || a.refusal.fields != b.refusal.fields
+        || a.quote.has_value() != b.quote.has_value())
+        return false;
+    if (!a.quote)
+        return true;
+    const ClosingQuote& x = *a.quote;
+    const ClosingQuote& y = *b.quote;
+    if (x.lines.size() != y.lines.size())
+        return false;
+    for (std::size_t i = 0; i < x.lines.size(); ++i) {
+        const QuotedLine& l = x.lines[i];
+        const QuotedLine& m = y.lines[i];
+        if (l.role != m.role || l.entry != m.entry || l.code != m.code || l.policy != m.policy
+            || l.grossCents != m.grossCents || l.remitCents != m.remitCents)
+            return false;
+    }
+    const TridDisclosure& t = x.trid;
+    const TridDisclosure& u = y.trid;
+    return Same(x.splitPercent, y.splitPercent) && x.grossCents == y.grossCents
+           && x.remitCents == y.remitCents && t.lendersDisclosedCents == u.lendersDisclosedCents
+           && t.ownersDisclosedCents == u.ownersDisclosedCents && t.otherCents == u.otherCents
+           && t.chargedCents == u.chargedCents && t.disclosedCents == u.disclosedCents;
+}
+
+void CompareClosings(Random& random, long long count, Tally& closings, Tally& refusals,
+                     Tally& figures)
 {
     for (long long i = 0; i < count; ++i) {
         const ClosingRequest request = AnyClosing(random);
         const ClosingOutcome present = QuoteClosing(request);
         const ClosingOutcome former = Former::QuoteClosing(request);
+        const ClosingOutcome report = QuoteClosing(request, StateCalcs::QuoteDetail::Figures);
         const auto describe = [&] {
             return "split " + Exactly(request.splitPercent) + ", price "
                    + (request.price ? Exactly(*request.price) : "-") + ", loan "
@@ -1233,6 +1263,63 @@ void CompareClosings(Random& random, long long count, Tally& closings, Tally& re
         };
         (present.quote && former.quote ? closings : refusals)
             .Count(Same(present, former), describe);
+        figures.Count(SameFigures(report, former), describe);
+    }
+}
+
+// A typed amount or split as agents type them: one to fourteen digits, some
+// with leading zeros, with none to three decimals after a "." (or a "." and
+// nothing), some grouped with ",", the largest amounts and just beyond.
+std::string TypedNumber(Random& random)
+{
+    const auto digits = [&](std::int64_t count) {
+        std::string text;
+        for (std::int64_t i = 0; i < count; ++i)
+            text += static_cast<char>('0' + Between(random, 0, 9));
+        return text;
+    };
+    switch (Between(random, 0, 9)) {
+    case 0:
+        return std::string(Between(random, 0, 1) ? "999999999999.99" : "999999999999.994")
+               + (Between(random, 0, 3) == 0 ? "5" : "");
+    case 1:
+        return digits(Between(random, 1, 3)) + "," + digits(3) + "," + digits(3) + "."
+               + digits(Between(random, 0, 3));
+    case 2:
+        return std::to_string(Between(random, 10, 70)) + "." + digits(Between(random, 0, 3));
+    default:
+        break;
+    }
+    std::string text = digits(Between(random, 1, 14));
+    if (Between(random, 0, 2) > 0)
+        text += "." + digits(Between(random, 0, 3));
+    return text;
+}
+
+// ReadClosingAmount and ReadSplit of plain digits against the former reading
+// of the same text: the number read, taken to the cent as shown, within the
+// bounds.
+void CompareReaders(Random& random, long long count, Tally& amounts, Tally& splits)
+{
+    using namespace StateCalcs;
+    const auto same = [](const Reading<double>& present, std::optional<double> former) {
+        return present.value.has_value() == former.has_value()
+               && (!former || Same(*present.value, *former));
+    };
+    for (long long i = 0; i < count; ++i) {
+        const std::string text = TypedNumber(random);
+        const auto describe = [&] { return "\"" + text + "\""; };
+        const auto number = Former::ParseNumber(text);
+        std::optional<double> amount;
+        if (number && Former::ToTheCent(*number) <= kLargestClosingAmount)
+            amount = Former::ToTheCent(*number);
+        amounts.Count(same(ReadClosingAmount(text), amount), describe);
+        std::optional<double> split;
+        const auto point = text.find('.');
+        if (IsPlainNumber(text) && (point == std::string::npos || text.size() - point - 1 <= 2)
+            && number && *number >= 10 && *number <= 70)
+            split = number;
+        splits.Count(same(ReadSplit(text), split), describe);
     }
 }
 
@@ -1325,14 +1412,18 @@ int main(int argc, char* argv[])
     Tally charges{"ChargeText of a priced line"};
     Tally closings{"QuoteClosing, quoted: every line, figure, text and total"};
     Tally refusals{"QuoteClosing, refused: the reason and the fields"};
+    Tally figures{"QuoteClosing with QuoteDetail::Figures: figures and codes"};
+    Tally amounts{"ReadClosingAmount of typed digits"};
+    Tally splits{"ReadSplit of typed digits"};
     CompareValues(random, millions * 1'000'000, cents, texts, shown, grouped);
     CompareLines(random, millions * 1'000'000, lines, charges);
-    CompareClosings(random, millions * 250'000, closings, refusals);
+    CompareClosings(random, millions * 250'000, closings, refusals, figures);
+    CompareReaders(random, millions * 1'000'000, amounts, splits);
 
     long long differing = 0;
     std::printf("%-58s %12s %10s\n", "compared with the former code", "compared", "differing");
-    for (const Tally* t :
-         {&cents, &texts, &shown, &grouped, &lines, &charges, &closings, &refusals}) {
+    for (const Tally* t : {&cents, &texts, &shown, &grouped, &lines, &charges, &closings, &refusals,
+                           &figures, &amounts, &splits}) {
         std::printf("%-58s %12lld %10lld\n", t->what.c_str(), t->compared, t->differing);
         if (t->differing)
             std::printf("    first: %s\n", t->firstDifference.c_str());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 namespace StateCalcs {
 namespace {
@@ -151,13 +152,25 @@ std::vector<EndorsementLine> MakeEndorsementLines()
     return lines;
 }
 
-bool NamesForm(std::string_view form, std::string_view typed)
+// Each name an endorsement answers to (its form, or its other form, with or
+// without "-06"), with its catalogue line: found in one look-up
+// rather than by asking every line. A name two lines answered to would
+// belong to the first in catalogue order.
+const std::unordered_map<std::string_view, std::size_t>& FormNames()
 {
-    if (form.empty())
-        return false;
-    return form == typed
-           || (form.size() == typed.size() + 3 && form.substr(0, typed.size()) == typed
-               && form.substr(typed.size()) == "-06");
+    static const auto names = [] {
+        std::unordered_map<std::string_view, std::size_t> names;
+        for (const EndorsementLine& line : EndorsementLines())
+            for (const std::string_view form : {line.form, line.also}) {
+                if (form.empty())
+                    continue;
+                names.emplace(form, line.entry);
+                if (form.ends_with("-06"))
+                    names.emplace(form.substr(0, form.size() - 3), line.entry);
+            }
+        return names;
+    }();
+    return names;
 }
 
 std::string FormName(std::size_t entry)
@@ -172,13 +185,16 @@ std::string_view PolicyWord(Policy policy)
 
 // A figure as the agent sees it: its whole cents, and its "Standard" text
 // written from them, or from the exact value where they do not fit.
+// Without `withText`, the text is left empty where the cents are found
+// without it.
 struct Shown {
     Shown(std::int64_t c, std::string t) : cents(c), text(std::move(t)) {}
-    explicit Shown(double amount)
+    Shown(double amount, bool withText)
     {
         cents = StandardCentsOrNone(amount);
         if (cents != kNoCents) {
-            text = FormatCents(cents);
+            if (withText)
+                text = FormatCents(cents);
         } else {
             text = FormatStandard(amount);
             cents = CentsOfText(text);
@@ -189,18 +205,25 @@ struct Shown {
     std::string text;
 };
 
+// The rate code at the head of a catalogue line ("101   - ..."), as
+// RateCodeOf reads it, without a string of its own.
+std::string_view CodeOf(std::string_view line)
+{
+    return line.substr(0, std::min(line.find(' '), std::size_t(5)));
+}
+
 // Builds a quoted line: the pricing of its catalogue line on the amounts
 // as shown, with the figures as shown.
 class LineMaker {
 public:
-    explicit LineMaker(double splitPercent) : m_split(splitPercent) {}
+    LineMaker(double splitPercent, bool withTexts) : m_split(splitPercent), m_texts(withTexts) {}
 
     // Adds the line to `lines`; false when the catalogue line cannot price it.
     bool Make(std::vector<QuotedLine>& lines, LineRole role, std::size_t entry,
               std::vector<PricedOn> pricedOn, std::optional<Policy> policy = std::nullopt) const
     {
         const std::string_view text = RateEntries[entry];
-        const std::string code = RateCodeOf(text);
+        const std::string_view code = CodeOf(text);
         LineAmounts amounts;
         if (!pricedOn.empty())
             amounts.first = pricedOn[0].amount;
@@ -213,8 +236,9 @@ public:
         if (pricedOn.size() > 1)
             pricedOn[1].amount = ToTheCent(pricing->working.secondAmount);
         // Each figure's cents are those its text shows.
-        Shown gross = pricing->noCharge ? Shown{0, ChargeText(*pricing)} : Shown(pricing->total);
-        Shown remit(*pricing->remit);
+        Shown gross = pricing->noCharge ? Shown{0, m_texts ? ChargeText(*pricing) : std::string()}
+                                        : Shown(pricing->total, m_texts);
+        Shown remit(*pricing->remit, m_texts);
         lines.emplace_back(role, entry, text, text.substr(0, code.size()), policy,
                            std::move(pricedOn), *pricing, gross.cents, remit.cents,
                            std::move(gross.text), std::move(remit.text));
@@ -223,6 +247,7 @@ public:
 
 private:
     double m_split;
+    bool m_texts;
 };
 
 constexpr std::string_view kLiability = "Liability";
@@ -286,24 +311,25 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
         const EndorsementLine* line = EndorsementAt(wanted[i].entry);
         if (!line)
             return ClosingRefusal{"an endorsement is not in the catalogue", {F::Endorsements}};
-        const std::string name = FormName(wanted[i].entry);
+        // Named only in a refusal.
+        const auto name = [&] { return FormName(wanted[i].entry); };
         if (const auto policy = wanted[i].policy) {
             const bool present = *policy == Policy::Owners ? a.price.has_value()
                                                            : a.loan.has_value();
             if (!present)
                 return ClosingRefusal{
-                    name + " is named on the " + std::string(PolicyWord(*policy))
+                    name() + " is named on the " + std::string(PolicyWord(*policy))
                         + " policy, and this closing has none",
                     {F::Endorsements, *policy == Policy::Owners ? F::Price : F::Loan}};
         }
         if (IsPricedOnAPolicy(*line)) {
             if (!a.price && !a.loan)
-                return ClosingRefusal{name
+                return ClosingRefusal{name()
                                           + " is priced on the charge of a policy, and this "
                                             "closing has none",
                                       {F::Endorsements, F::Price, F::Loan}};
             if (a.price && a.loan && !wanted[i].policy)
-                return ClosingRefusal{name
+                return ClosingRefusal{name()
                                           + " is priced on the charge of one policy, and this "
                                             "closing has both: say which it is on",
                                       {F::Endorsements}};
@@ -314,7 +340,7 @@ std::optional<ClosingRefusal> RefusalOf(const ClosingRequest& request, const Amo
             const bool eachOnItsOwn = wanted[i].policy && wanted[j].policy
                                       && *wanted[i].policy != *wanted[j].policy;
             if (!eachOnItsOwn)
-                return ClosingRefusal{name + " is asked for twice: once, or once on each policy",
+                return ClosingRefusal{name() + " is asked for twice: once, or once on each policy",
                                       {F::Endorsements}};
         }
     }
@@ -477,8 +503,41 @@ std::optional<std::string> UnseenFault(std::string_view text)
 
 } // namespace
 
+namespace {
+
+// The cents of a text of one to twelve digits with up to two decimals after
+// a ".", read as a whole number: the figure is then that many cents over a
+// hundred, the double nearest the typed value, which its text read back
+// gives too. Nothing for any other text, which the readers read as written.
+std::optional<std::int64_t> PlainCents(std::string_view text)
+{
+    std::int64_t cents = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        cents = cents * 10 + (text[i] - '0');
+    if (i == 0 || i > 12)
+        return std::nullopt;
+    int decimals = 0;
+    if (i < text.size()) {
+        if (text[i] != '.' || text.size() - i - 1 > 2 || text.size() - i - 1 == 0)
+            return std::nullopt;
+        for (++i; i < text.size(); ++i, ++decimals) {
+            if (!IsDigit(text[i]))
+                return std::nullopt;
+            cents = cents * 10 + (text[i] - '0');
+        }
+    }
+    for (; decimals < 2; ++decimals)
+        cents *= 10;
+    return cents;
+}
+
+} // namespace
+
 Reading<double> ReadClosingAmount(std::string_view text)
 {
+    if (const auto cents = PlainCents(text))
+        return {static_cast<double>(*cents) / 100, {}};
     if (text.empty())
         return {std::nullopt, "no amount was given"};
     if (auto fault = UnseenFault(text))
@@ -495,6 +554,8 @@ Reading<double> ReadClosingAmount(std::string_view text)
 
 Reading<double> ReadSplit(std::string_view text)
 {
+    if (const auto cents = PlainCents(text); cents && *cents >= 1'000 && *cents <= 7'000)
+        return {static_cast<double>(*cents) / 100, {}};
     if (text.empty())
         return {std::nullopt, "no premium split was given"};
     if (auto fault = UnseenFault(text))
@@ -529,9 +590,8 @@ Reading<EndorsementRequest> ReadEndorsement(std::string_view text)
                     QuotedInput(text)
                         + " names no policy: put :owner or :loan after the form number"};
     }
-    for (const EndorsementLine& line : EndorsementLines())
-        if (NamesForm(line.form, form) || NamesForm(line.also, form))
-            return {EndorsementRequest{line.entry, policy}, {}};
+    if (const auto named = FormNames().find(form); named != FormNames().end())
+        return {EndorsementRequest{named->second, policy}, {}};
     return {std::nullopt, QuotedInput(text) + " is no ALTA endorsement of the catalogue"};
 }
 
@@ -581,22 +641,24 @@ std::optional<Policy> PolicyOfForm(const EndorsementLine& line)
 
 // ---- The closing ---------------------------------------------------------------
 
-ClosingOutcome QuoteClosing(const ClosingRequest& request)
+ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
 {
     const Amounts a = AsShown(request);
     if (auto refusal = RefusalOf(request, a))
         return {std::nullopt, std::move(*refusal)};
 
     const bool expanded = request.coverage == Coverage::Expanded;
-    const LineMaker make(request.splitPercent);
+    const bool full = detail == QuoteDetail::Full;
+    const LineMaker make(request.splitPercent, full);
     ClosingQuote quote;
     quote.splitPercent = request.splitPercent;
     // Each line goes straight into the quote: the owner's policy, the loan
     // policy, the endorsements as asked, the letter.
     std::vector<QuotedLine>& lines = quote.lines;
-    lines.reserve(2 + request.endorsements.size() + 1);
     const bool owners = a.price.has_value();
     const bool loan = a.loan.has_value();
+    lines.reserve(std::size_t{owners} + std::size_t{loan} + request.endorsements.size()
+                  + std::size_t{request.closingProtectionLetter});
 
     if (owners) {
         const double price = *a.price;
@@ -685,7 +747,8 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     }
     trid.chargedCents = trid.ownersChargedCents + trid.lendersChargedCents + trid.otherCents;
     trid.disclosedCents = trid.ownersDisclosedCents + trid.lendersDisclosedCents + trid.otherCents;
-    trid.rows = ItemisedRows(quote, trid);
+    if (full)
+        trid.rows = ItemisedRows(quote, trid);
     return {std::move(quote), {}};
 }
 

@@ -145,8 +145,8 @@ struct QuotedLine {
     LinePricing pricing;     // the figures unrounded, with their working
     std::int64_t grossCents; // as shown; "No Charge" is 0
     std::int64_t remitCents; // as shown
-    std::string grossText;   // "1,234.50" or "No Charge"
-    std::string remitText;   // "185.18"
+    std::string grossText;   // "1,234.50" or "No Charge"; empty with QuoteDetail::Figures
+    std::string remitText;   // "185.18"; empty with QuoteDetail::Figures
 };
 
 inline constexpr std::string_view kLendersTitleInsurance = "Title – Lender's Title Insurance";
@@ -200,7 +200,8 @@ struct TridDisclosure {
     std::optional<LinePricing> standAloneLoan;
     // Every line of the closing as the disclosure itemises it, in the order
     // of the forms: Loan Costs, then Other Costs (or the endorsements to an
-    // existing policy). Their disclosed figures add up to the Gross.
+    // existing policy). Their disclosed figures add up to the Gross. None
+    // with QuoteDetail::Figures.
     std::vector<TridRow> rows;
 };
 
@@ -222,8 +223,14 @@ struct ClosingOutcome {
     ClosingRefusal refusal;            // otherwise, why not
 };
 
+// How much of a quote is written out. A report of many closings that shows
+// only each closing's codes and figures asks for Figures: every figure is
+// the same, but the lines have no grossText or remitText and the disclosure
+// no itemised rows, texts that the window and the quote's own outputs show.
+enum class QuoteDetail { Full, Figures };
+
 // Prices a closing, or says why the catalogue has no line for it.
-ClosingOutcome QuoteClosing(const ClosingRequest& request);
+ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail = QuoteDetail::Full);
 
 // Whole cents of a figure as the "Standard" format shows it.
 std::int64_t CentsAsShown(double amount);

@@ -245,6 +245,13 @@ bool IsPlainNumber(std::string_view text)
 
 std::string FormatCents(std::int64_t cents, bool grouped)
 {
+    std::string text;
+    AppendCents(text, cents, grouped);
+    return text;
+}
+
+void AppendCents(std::string& text, std::int64_t cents, bool grouped)
+{
     // Two digits at a time, from a table of "00" to "99".
     static constexpr auto kPairs = [] {
         std::array<char, 200> pairs{};
@@ -281,7 +288,7 @@ std::string FormatCents(std::int64_t cents, bool grouped)
     } while (magnitude > 0);
     if (negative)
         *--at = '-';
-    return std::string(at, end);
+    text.append(at, end);
 }
 
 } // namespace StateCalcs

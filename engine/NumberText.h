@@ -36,6 +36,9 @@ inline std::optional<std::int64_t> StandardCents(double value)
 // Whole cents in the "Standard" format ("1,234.50"), or plain ("1234.50").
 std::string FormatCents(std::int64_t cents, bool grouped = true);
 
+// The same written at the end of `text`, which a report reuses row after row.
+void AppendCents(std::string& text, std::int64_t cents, bool grouped = true);
+
 // A text in the "Standard" format if it reads as a number as a whole;
 // otherwise the text unchanged.
 std::string FormatStandard(std::string_view text);

@@ -33,7 +33,8 @@ public:
         if (const auto* fault = std::get_if<RowFault>(&*reading))
             return Report(record.row, *fault);
         const ClosingRow& row = std::get<ClosingRow>(*reading);
-        const ClosingOutcome outcome = QuoteClosing(row.request);
+        // The report shows each closing's codes and figures, not their texts.
+        const ClosingOutcome outcome = QuoteClosing(row.request, QuoteDetail::Figures);
         if (!outcome.quote) {
             RowFault fault{{}, outcome.refusal.reason};
             for (const ClosingField field : outcome.refusal.fields)
@@ -64,19 +65,36 @@ private:
         m_err << ": " << OneLine(fault.reason) << '\n';
     }
 
+    // The row is written into storage kept from row to row, and handed to
+    // the stream at once.
     void Write(const std::string& file, const ClosingQuote& quote)
     {
-        const auto plain = [](std::int64_t cents) { return FormatCents(cents, false); };
-        std::string codes;
-        for (const QuotedLine& line : quote.lines)
-            codes.append(codes.empty() ? "" : " ").append(line.code);
-        const TridDisclosure& trid = quote.trid;
+        std::string& row = m_row;
+        row.clear();
         // A file number that a spreadsheet would take for a formula is written
         // as text.
-        m_out << CsvRow({CsvText(file), FormatStandard(quote.splitPercent), codes,
-                         plain(quote.grossCents), plain(quote.remitCents),
-                         plain(trid.lendersDisclosedCents), plain(trid.ownersDisclosedCents),
-                         plain(trid.otherCents)});
+        AppendCsvField(row, CsvText(file));
+        row += ',';
+        // The split (10 to 70) to the cent, as the "Standard" format shows it.
+        if (const std::int64_t split = StandardCentsOrNone(quote.splitPercent);
+            split != kNoCents && split >= 0 && split < 100'000)
+            AppendCents(row, split);
+        else
+            AppendCsvField(row, FormatStandard(quote.splitPercent));
+        row += ',';
+        m_cell.clear();
+        for (const QuotedLine& line : quote.lines)
+            m_cell.append(m_cell.empty() ? "" : " ").append(line.code);
+        AppendCsvField(row, m_cell);
+        const TridDisclosure& trid = quote.trid;
+        for (const std::int64_t cents :
+             {quote.grossCents, quote.remitCents, trid.lendersDisclosedCents,
+              trid.ownersDisclosedCents, trid.otherCents}) {
+            row += ',';
+            AppendCents(row, cents, false);
+        }
+        row += '\n';
+        m_out.write(row.data(), static_cast<std::streamsize>(row.size()));
         m_grossCents += quote.grossCents;
         m_remitCents += quote.remitCents;
     }
@@ -88,6 +106,7 @@ private:
     std::int64_t m_grossCents = 0;
     std::int64_t m_remitCents = 0;
     bool m_failed = false;
+    std::string m_row, m_cell; // storage kept from row to row
 };
 
 } // namespace

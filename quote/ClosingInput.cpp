@@ -80,6 +80,7 @@ std::variant<ClosingRequest, InputError> ReadClosing(const ClosingTexts& texts)
                                   + " is no coverage: standard or expanded"};
         request.coverage = *coverage;
     }
+    request.endorsements.reserve(texts.endorsements.size());
     for (const std::string& form : texts.endorsements) {
         const auto read = ReadEndorsement(form);
         if (!read.value)

@@ -17,10 +17,13 @@ constexpr std::string_view kPriorOwner = "prior_owner";
 
 std::string_view Trimmed(std::string_view text)
 {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t first = 0, end = text.size();
+    while (first < end && blank(text[first]))
+        ++first;
+    while (end > first && blank(text[end - 1]))
+        --end;
+    return text.substr(first, end - first);
 }
 
 // The forms of an endorsements cell: "8.1 9-06", "8.1,9-06".

@@ -1,5 +1,7 @@
 #include "quote/Csv.h"
 
+#include <algorithm>
+
 namespace Quote {
 
 namespace {
@@ -68,6 +70,22 @@ bool CsvReader::Next(CsvRecord& record)
     bool quoted = false;     // inside a quoted field
     bool afterQuote = false; // a quoted field has just been closed
     for (int c; (c = Get()) >= 0;) {
+        // A run of plain characters of an unquoted field, taken at once from
+        // the buffer up to the next character that means something.
+        if (!quoted && !afterQuote && kept && c != ',' && c != '\n' && c != '\r' && c != '"') {
+            const char* const from = m_buffer.data() + m_at - 1;
+            const char* const end = m_buffer.data() + m_end;
+            const char* to = from + 1;
+            while (to != end && *to != ',' && *to != '\n' && *to != '\r' && *to != '"')
+                ++to;
+            const auto length = static_cast<std::size_t>(to - from);
+            if (field->size() + length <= kLongestCsvField) {
+                field->append(from, length);
+                m_at += length - 1;
+                atStart = false;
+                continue;
+            }
+        }
         if (quoted) {
             if (c != '"') {
                 add(static_cast<char>(c));
@@ -114,15 +132,26 @@ bool CsvReader::Next(CsvRecord& record)
 
 std::string CsvField(std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string field = "\"";
-    for (const char c : text) {
-        field += c;
-        if (c == '"')
-            field += '"';
+    std::string field;
+    AppendCsvField(field, text);
+    return field;
+}
+
+void AppendCsvField(std::string& row, std::string_view text)
+{
+    // One pass over the text, not one search per character it could hold.
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::none_of(text.begin(), text.end(), special)) {
+        row.append(text);
+        return;
     }
-    return field + '"';
+    row += '"';
+    for (const char c : text) {
+        row += c;
+        if (c == '"')
+            row += '"';
+    }
+    row += '"';
 }
 
 namespace {
@@ -146,8 +175,11 @@ std::string CsvTextRead(std::string_view cell)
 std::string CsvRow(const std::vector<std::string>& fields)
 {
     std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i > 0 ? "," : "") + CsvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += ',';
+        AppendCsvField(row, fields[i]);
+    }
     return row + '\n';
 }
 

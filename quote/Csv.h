@@ -78,6 +78,9 @@ private:
 // when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);
 
+// The same written at the end of `row`, which a report reuses row after row.
+void AppendCsvField(std::string& row, std::string_view text);
+
 // A text cell as a spreadsheet must not take it for a formula: a "'" before
 // a text that begins with "=", "+", "-", "@", a tab or a carriage return.
 std::string CsvText(std::string_view text);
