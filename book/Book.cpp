@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 
@@ -132,12 +133,61 @@ QStringList SchemaVersion1(const SqlDialect& dialect)
     };
 }
 
+// Version 2: the file's course and the remittance ledger. Each revision
+// records the file's status after it and the reason of an amendment or a
+// void; the files table keeps the status and the groups not yet issued, for
+// what needs doing. A book of version 1 has issued nothing: its files start
+// with nothing issued, their pending groups read from their latest lines.
+QStringList SchemaVersion2(const SqlDialect& dialect)
+{
+    const QString latestLine = QStringLiteral(
+        "EXISTS (SELECT 1 FROM revision_lines l WHERE l.file_id = files.id AND "
+        "l.revision = files.revision AND l.role = '%1')");
+    return {
+        QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
+                       "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
+            .arg(latestLine.arg(QStringLiteral("owners_policy")),
+                 latestLine.arg(QStringLiteral("loan_policy"))),
+        QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
+        QStringLiteral("CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
+                       "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
+                       "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
+                       "PRIMARY KEY (file_id, policy))"),
+        QStringLiteral("CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
+                       "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
+                       "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
+                       "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
+                       "adjustment_gross_cents BIGINT NOT NULL, "
+                       "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
+                       "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
+            .arg(dialect.IdColumn(), dialect.BlobType()),
+        // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
+        QStringLiteral("CREATE TABLE remittance_entries (id %1, "
+                       "file_id BIGINT NOT NULL REFERENCES files (id), "
+                       "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
+                       "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
+                       "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
+                       "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
+                       "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
+                       "report_id BIGINT REFERENCES reports (id))")
+            .arg(dialect.IdColumn()),
+        QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
+                       "(underwriter, month, report_id)"),
+        QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
+        QStringLiteral("CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
+    };
+}
+
 const QString kRevisionColumns = QStringLiteral(
     "revision, saved_by, saved_at, changes, underwriter, buyers, sellers, property, county, "
     "lender, closing_date, note, split_hundredths, price_cents, loan_cents, prior_owners_cents, "
     "prior_loan_cents, coverage, letter, gross_cents, remit_cents, trid_loan_policy, "
     "trid_owners_policy, lenders_charged_cents, owners_charged_cents, lenders_disclosed_cents, "
-    "owners_disclosed_cents, other_cents, charged_cents, disclosed_cents");
+    "owners_disclosed_cents, other_cents, charged_cents, disclosed_cents, status, reason");
 
 const QString kSummaryColumns = QStringLiteral(
     "file_number, underwriter, buyers, sellers, property, closing_date, month, changed_at, "
@@ -422,6 +472,7 @@ bool Book::MakeOrUpgrade(int fromVersion)
     };
     const QList<Step> steps{
         {1, SchemaVersion1(m_dialect), m_dialect.SearchSchema()},
+        {2, SchemaVersion2(m_dialect), {}},
     };
     if (!Begin()) {
         m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
@@ -497,9 +548,66 @@ bool Book::MakeOrUpgrade(int fromVersion)
     return true;
 }
 
-SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
-                      const StoredQuote& quote, int expectedRevision)
+struct Book::Change {
+    enum class Kind { Edit, Close, Issue, Void };
+    Kind kind = Kind::Edit;
+    FileDetails details; // the file number for every kind; the rest for an edit
+    StoredClosing closing;
+    StoredQuote quote;
+    int expectedRevision = -1;
+    QString date, ownersNumber, loanNumber, reason;
+};
+
+QDate Book::Today() const
 {
+    return m_today.isValid() ? m_today : QDate::currentDate();
+}
+
+SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
+                      const StoredQuote& quote, int expectedRevision, const QString& amendReason)
+{
+    Change change;
+    change.details = details;
+    change.closing = closing;
+    change.quote = quote;
+    change.expectedRevision = expectedRevision;
+    change.reason = amendReason.simplified();
+    return Apply(change);
+}
+
+SaveResult Book::Close(const QString& fileNumber, const QString& date)
+{
+    Change change;
+    change.kind = Change::Kind::Close;
+    change.details.fileNumber = fileNumber;
+    change.date = date;
+    return Apply(change);
+}
+
+SaveResult Book::Issue(const QString& fileNumber, const QString& date, const QString& ownersNumber,
+                       const QString& loanNumber)
+{
+    Change change;
+    change.kind = Change::Kind::Issue;
+    change.details.fileNumber = fileNumber;
+    change.date = date;
+    change.ownersNumber = ownersNumber.trimmed();
+    change.loanNumber = loanNumber.trimmed();
+    return Apply(change);
+}
+
+SaveResult Book::Void(const QString& fileNumber, const QString& reason)
+{
+    Change change;
+    change.kind = Change::Kind::Void;
+    change.details.fileNumber = fileNumber;
+    change.reason = reason.simplified();
+    return Apply(change);
+}
+
+SaveResult Book::Apply(const Change& change)
+{
+    using Kind = Change::Kind;
     SaveResult result;
     const auto fail = [&](const QString& why) {
         result.status = SaveResult::Status::Failed;
@@ -507,17 +615,27 @@ SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
         m_error = why;
         return result;
     };
+    const FileDetails& details = change.details;
+    const QString& number = details.fileNumber;
     if (!m_readOnly.isEmpty())
         return fail(m_readOnly);
-    if (details.fileNumber.trimmed().isEmpty())
+    if (number.trimmed().isEmpty())
         return fail(QStringLiteral("a file number is needed to save"));
-    if (!kUnderwriters.contains(details.underwriter))
-        return fail(QStringLiteral("\"%1\" is no underwriter: %2")
-                        .arg(details.underwriter, kUnderwriters.join(QStringLiteral(" or "))));
-    if (!details.closingDate.isEmpty()
-        && !QDate::fromString(details.closingDate, Qt::ISODate).isValid())
-        return fail(
-            QStringLiteral("\"%1\" is no closing date: YYYY-MM-DD").arg(details.closingDate));
+    const auto validDate = [](const QString& text) {
+        return text.size() == 10 && QDate::fromString(text, Qt::ISODate).isValid();
+    };
+    if (change.kind == Kind::Edit) {
+        if (!kUnderwriters.contains(details.underwriter))
+            return fail(QStringLiteral("\"%1\" is no underwriter: %2")
+                            .arg(details.underwriter, kUnderwriters.join(QStringLiteral(" or "))));
+        if (!details.closingDate.isEmpty() && !validDate(details.closingDate))
+            return fail(
+                QStringLiteral("\"%1\" is no closing date: YYYY-MM-DD").arg(details.closingDate));
+    }
+    if ((change.kind == Kind::Close || change.kind == Kind::Issue) && !validDate(change.date))
+        return fail(QStringLiteral("\"%1\" is no date: YYYY-MM-DD").arg(change.date));
+    if (change.kind == Kind::Void && change.reason.isEmpty())
+        return fail(QStringLiteral("a void needs its reason"));
 
     if (!Begin())
         return fail(QStringLiteral("the file could not be saved: %1").arg(m_error));
@@ -525,23 +643,34 @@ SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
         Rollback();
         return fail(QStringLiteral("the file could not be saved: %1").arg(why));
     };
-    auto current = Run(QStringLiteral("SELECT id, revision, first_saved FROM files "
+    const auto refuse = [&](const QString& why) {
+        Rollback();
+        return fail(why);
+    };
+    // Every change that may reach the ledger waits for the others, so that
+    // no line lands on a month while that month is being marked sent.
+    if (!m_dialect.IsSQLite()
+        && !Run(QStringLiteral("SELECT version FROM book_schema WHERE singleton = 1")
+                + m_dialect.LockRow()))
+        return abandon(m_error);
+    auto current = Run(QStringLiteral("SELECT id, revision, first_saved, status FROM files "
                                       "WHERE file_number = ?")
                            + m_dialect.LockRow(),
-                       {details.fileNumber});
+                       {number});
     if (!current)
         return abandon(m_error);
-    BookFile file{details, closing, quote, {}, {}};
     const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    file.revision = {1, SystemUser(), now, QStringLiteral("file created")};
+    BookFile file{details, change.closing, change.quote, {}, {}, {}, {}};
+    file.revision = {1, SystemUser(), now, QStringLiteral("file created"), {}};
     file.firstSaved = now;
     std::optional<qint64> id;
     if (current->next()) {
         id = current->value(0).toLongLong();
         const int latest = current->value(1).toInt();
         file.firstSaved = current->value(2).toString();
+        const QString status = current->value(3).toString();
         current->finish();
-        if (expectedRevision >= 0 && latest != expectedRevision) {
+        if (change.expectedRevision >= 0 && latest != change.expectedRevision) {
             const auto info = RevisionOf(*id, latest);
             Rollback();
             if (!info)
@@ -550,40 +679,198 @@ SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
             result.revision = latest;
             result.conflict = *info;
             result.error = QStringLiteral("file %1 was saved by %2 at %3 since it was opened")
-                               .arg(details.fileNumber, info->savedBy, info->savedAt);
+                               .arg(number, info->savedBy, info->savedAt);
             return result;
         }
-        const auto before = LoadRevision(*id, latest);
+        auto before = LoadRevision(*id, latest);
         if (!before)
             return abandon(m_error);
+        before->details.fileNumber = number;
+        before->firstSaved = file.firstSaved;
+        auto policies = Run(QStringLiteral("SELECT policy, number, issue_date FROM policies "
+                                           "WHERE file_id = ?"),
+                            {*id});
+        if (!policies)
+            return abandon(m_error);
+        while (policies->next())
+            before->policies.push_back({policies->value(0).toString(),
+                                        policies->value(1).toString(),
+                                        policies->value(2).toString()});
+        policies->finish();
+        const bool settled = !status.isEmpty();
+        file.status = status;
+        file.policies = before->policies;
         file.revision.revision = latest + 1;
-        file.revision.changes = Changes(*before, file);
-        if (file.revision.changes.isEmpty()) {
+        const auto unchanged = [&] {
             Rollback();
             result.status = SaveResult::Status::Unchanged;
             result.revision = latest;
             return result;
+        };
+        switch (change.kind) {
+        case Kind::Edit: {
+            file.revision.changes = Changes(*before, file);
+            if (file.revision.changes.isEmpty())
+                return unchanged();
+            if (status == QLatin1String("voided") && change.reason.isEmpty())
+                return refuse(QStringLiteral("file %1 is voided; a change to it is an amendment "
+                                             "with its reason")
+                                  .arg(number));
+            if (settled && change.reason.isEmpty())
+                return refuse(QStringLiteral("file %1 has policies issued; a change to it is an "
+                                             "amendment with its reason")
+                                  .arg(number));
+            if (settled && details.underwriter != before->details.underwriter)
+                return refuse(QStringLiteral("file %1 has policies issued under %2; its "
+                                             "underwriter does not change (void it instead)")
+                                  .arg(number, before->details.underwriter));
+            if (settled)
+                file.revision.changes
+                    = QStringLiteral("amended (%1): %2").arg(change.reason, file.revision.changes);
+            break;
         }
+        case Kind::Close:
+            if (before->details.closingDate == change.date)
+                return unchanged();
+            if (settled)
+                return refuse(QStringLiteral("file %1 has policies issued; its closing date "
+                                             "changes by an amendment")
+                                  .arg(number));
+            file.details = before->details;
+            file.closing = before->closing;
+            file.quote = before->quote;
+            file.details.closingDate = change.date;
+            file.revision.changes = QStringLiteral("closed %1").arg(change.date);
+            break;
+        case Kind::Void:
+            if (status == QLatin1String("voided"))
+                return refuse(QStringLiteral("file %1 is voided already").arg(number));
+            file.details = before->details;
+            file.closing = before->closing;
+            file.quote = before->quote;
+            file.status = QStringLiteral("voided");
+            file.revision.changes = QStringLiteral("voided: %1").arg(change.reason);
+            break;
+        case Kind::Issue: {
+            file.details = before->details;
+            file.closing = before->closing;
+            file.quote = before->quote;
+            if (status == QLatin1String("voided"))
+                return refuse(
+                    QStringLiteral("file %1 is voided; nothing on it is issued").arg(number));
+            const QString& closed = file.details.closingDate;
+            if (closed.isEmpty() || closed > Today().toString(Qt::ISODate))
+                return refuse(QStringLiteral("file %1 has not closed; close it first "
+                                             "(tarnwell-book close %1 --date YYYY-MM-DD)")
+                                  .arg(number));
+            if (change.date < closed)
+                return refuse(QStringLiteral("the issue date %1 is before file %2's closing "
+                                             "on %3")
+                                  .arg(change.date, number, closed));
+            if (change.date > Today().toString(Qt::ISODate))
+                return refuse(QStringLiteral("the issue date %1 is after today").arg(change.date));
+            const auto has = [&](const char* role) {
+                return std::any_of(
+                    file.quote.lines.begin(), file.quote.lines.end(),
+                    [&](const StoredLine& line) { return line.role == QLatin1String(role); });
+            };
+            const auto issued = [&](const QString& policy) {
+                for (const IssuedPolicy& p : file.policies)
+                    if (p.policy == policy)
+                        return std::optional<IssuedPolicy>(p);
+                return std::optional<IssuedPolicy>();
+            };
+            QList<IssuedPolicy> fresh;
+            const struct {
+                const char* role;
+                QString policy, number, name;
+            } wanted[] = {
+                {"owners_policy", QStringLiteral("owner"), change.ownersNumber,
+                 QStringLiteral("owner's policy")},
+                {"loan_policy", QStringLiteral("loan"), change.loanNumber,
+                 QStringLiteral("loan policy")},
+            };
+            bool asked = false;
+            for (const auto& w : wanted) {
+                if (w.number.isEmpty())
+                    continue;
+                asked = true;
+                if (!has(w.role))
+                    return refuse(QStringLiteral("file %1 has no %2").arg(number, w.name));
+                if (const auto done = issued(w.policy)) {
+                    if (done->number == w.number && done->issueDate == change.date)
+                        continue;
+                    return refuse(QStringLiteral("the %1 of file %2 was issued already: %3 on %4")
+                                      .arg(w.name, number, done->number, done->issueDate));
+                }
+                fresh.push_back({w.policy, w.number, change.date});
+            }
+            if (!asked) {
+                for (const auto& w : wanted)
+                    if (has(w.role))
+                        return refuse(QStringLiteral("file %1 has a %2: give its number "
+                                                     "(--%3 NUMBER)")
+                                          .arg(number, w.name,
+                                               w.policy == QLatin1String("owner")
+                                                   ? QStringLiteral("owners-policy")
+                                                   : QStringLiteral("loan-policy")));
+                if (const auto done = issued(kFileGroup)) {
+                    if (done->issueDate == change.date)
+                        return unchanged();
+                    return refuse(QStringLiteral("file %1 was issued already on %2")
+                                      .arg(number, done->issueDate));
+                }
+            }
+            if (fresh.isEmpty() && asked)
+                return unchanged();
+            if (!issued(kFileGroup))
+                fresh.push_back({kFileGroup, QString(), change.date});
+            QStringList said;
+            for (const IssuedPolicy& p : fresh) {
+                if (!p.number.isEmpty())
+                    said << QStringLiteral("%1 policy %2")
+                                .arg(p.policy == QLatin1String("owner") ? QStringLiteral("owner's")
+                                                                        : QStringLiteral("loan"),
+                                     p.number);
+                if (!Run(QStringLiteral("INSERT INTO policies (file_id, policy, number, "
+                                        "issue_date, revision, recorded_month) "
+                                        "VALUES (?, ?, ?, ?, ?, ?)"),
+                         {*id, p.policy, p.number, p.issueDate, file.revision.revision,
+                          MonthOfDate(Today())}))
+                    return abandon(m_error);
+                file.policies.push_back(p);
+            }
+            file.revision.changes = QStringLiteral("issued %1%2")
+                                        .arg(said.isEmpty() ? QString()
+                                                            : said.join(QStringLiteral(", "))
+                                                                  + QStringLiteral(" "),
+                                             change.date);
+            break;
+        }
+        }
+        file.revision.reason = change.reason;
     } else {
         current->finish();
-        if (expectedRevision > 0)
-            return abandon(QStringLiteral("file %1 is not in the book").arg(details.fileNumber));
+        if (change.kind != Kind::Edit)
+            return refuse(QStringLiteral("file \"%1\" is not in the book").arg(number));
+        if (change.expectedRevision > 0)
+            return abandon(QStringLiteral("file %1 is not in the book").arg(number));
     }
-
+    const FileDetails& saved = file.details;
     const QVariantList head{file.revision.revision,
-                            details.underwriter,
-                            details.buyers,
-                            details.sellers,
-                            details.property,
-                            details.county,
-                            details.lender,
-                            details.closingDate,
-                            details.note,
-                            MonthOf(details, file.firstSaved),
+                            saved.underwriter,
+                            saved.buyers,
+                            saved.sellers,
+                            saved.property,
+                            saved.county,
+                            saved.lender,
+                            saved.closingDate,
+                            saved.note,
+                            MonthOf(saved, file.firstSaved),
                             now,
-                            Cents(quote.grossCents),
-                            Cents(quote.remitCents),
-                            SearchText(details)};
+                            Cents(file.quote.grossCents),
+                            Cents(file.quote.remitCents),
+                            SearchText(saved)};
     const QString columns = QStringLiteral(
         "revision, underwriter, buyers, sellers, property, county, lender, closing_date, note, "
         "month, changed_at, gross_cents, remit_cents, search");
@@ -597,7 +884,7 @@ SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
                  values))
             return abandon(m_error);
     } else {
-        QVariantList values{details.fileNumber, file.firstSaved};
+        QVariantList values{number, file.firstSaved};
         values << head;
         auto inserted = Run(QStringLiteral("INSERT INTO files (file_number, first_saved, %1) "
                                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
@@ -612,7 +899,9 @@ SaveResult Book::Save(const FileDetails& details, const StoredClosing& closing,
         return abandon(m_error);
     if (m_dialect.KeepsSearchRows()
         && (!Run(m_dialect.DeleteSearchRow(), {*id})
-            || !Run(m_dialect.InsertSearchRow(), {*id, SearchText(details)})))
+            || !Run(m_dialect.InsertSearchRow(), {*id, SearchText(saved)})))
+        return abandon(m_error);
+    if (!Settle(*id, file, change.reason))
         return abandon(m_error);
     if (!Commit())
         return abandon(m_error);
@@ -660,6 +949,8 @@ bool Book::InsertRevision(qint64 fileId, const BookFile& file)
         Cents(t.otherCents),
         Cents(t.chargedCents),
         Cents(t.disclosedCents),
+        file.status,
+        file.revision.reason,
     };
     QString marks = QStringLiteral("?");
     for (qsizetype i = 1; i < values.size(); ++i)
@@ -718,8 +1009,11 @@ std::optional<RevisionInfo> Book::RevisionOf(qint64 fileId, int revision)
         m_error = QStringLiteral("revision %1 is missing from the book").arg(revision);
         return std::nullopt;
     }
-    return RevisionInfo{query->value(0).toInt(), query->value(1).toString(),
-                        query->value(2).toString(), query->value(3).toString()};
+    return RevisionInfo{query->value(0).toInt(),
+                        query->value(1).toString(),
+                        query->value(2).toString(),
+                        query->value(3).toString(),
+                        {}};
 }
 
 std::optional<BookFile> Book::LoadRevision(qint64 fileId, int revision)
@@ -761,6 +1055,8 @@ std::optional<BookFile> Book::LoadRevision(qint64 fileId, int revision)
          {&t.lendersChargedCents, &t.ownersChargedCents, &t.lendersDisclosedCents,
           &t.ownersDisclosedCents, &t.otherCents, &t.chargedCents, &t.disclosedCents})
         *cents = next().toLongLong();
+    next(); // the file's status after this revision
+    file.revision.reason = next().toString();
     query->finish();
 
     auto endorsements = Run(QStringLiteral("SELECT line, policy FROM revision_endorsements WHERE "
@@ -810,7 +1106,7 @@ std::optional<BookFile> Book::LoadRevision(qint64 fileId, int revision)
 
 std::optional<BookFile> Book::Load(const QString& fileNumber, int revision)
 {
-    auto head = Run(QStringLiteral("SELECT id, revision, first_saved FROM files "
+    auto head = Run(QStringLiteral("SELECT id, revision, first_saved, status FROM files "
                                    "WHERE file_number = ?"),
                     {fileNumber});
     if (!head)
@@ -822,27 +1118,39 @@ std::optional<BookFile> Book::Load(const QString& fileNumber, int revision)
     const qint64 id = head->value(0).toLongLong();
     const int latest = head->value(1).toInt();
     const QString firstSaved = head->value(2).toString();
+    const QString status = head->value(3).toString();
     head->finish();
     auto file = LoadRevision(id, revision > 0 ? revision : latest);
-    if (file) {
-        file->details.fileNumber = fileNumber;
-        file->firstSaved = firstSaved;
-    }
+    if (!file)
+        return file;
+    file->details.fileNumber = fileNumber;
+    file->firstSaved = firstSaved;
+    file->status = status;
+    auto policies = Run(QStringLiteral("SELECT policy, number, issue_date FROM policies WHERE "
+                                       "file_id = ? ORDER BY issue_date, policy"),
+                        {id});
+    if (!policies)
+        return std::nullopt;
+    while (policies->next())
+        file->policies.push_back({policies->value(0).toString(), policies->value(1).toString(),
+                                  policies->value(2).toString()});
     return file;
 }
 
 std::optional<QList<RevisionInfo>> Book::History(const QString& fileNumber)
 {
-    auto query = Run(QStringLiteral("SELECT r.revision, r.saved_by, r.saved_at, r.changes FROM "
-                                    "revisions r JOIN files f ON f.id = r.file_id WHERE "
-                                    "f.file_number = ? ORDER BY r.revision"),
-                     {fileNumber});
+    auto query = Run(
+        QStringLiteral("SELECT r.revision, r.saved_by, r.saved_at, r.changes, r.reason FROM "
+                       "revisions r JOIN files f ON f.id = r.file_id WHERE "
+                       "f.file_number = ? ORDER BY r.revision"),
+        {fileNumber});
     if (!query)
         return std::nullopt;
     QList<RevisionInfo> history;
     while (query->next())
         history.push_back({query->value(0).toInt(), query->value(1).toString(),
-                           query->value(2).toString(), query->value(3).toString()});
+                           query->value(2).toString(), query->value(3).toString(),
+                           query->value(4).toString()});
     return history;
 }
 

@@ -14,6 +14,7 @@
 
 #include "book/BookFile.h"
 #include "book/BookLocation.h"
+#include "book/Remittance.h"
 #include "book/SqlDialect.h"
 
 #include <QSqlQuery>
@@ -26,8 +27,11 @@ namespace Book {
 
 // The schema this program writes. The book records the version that wrote
 // it and the oldest version that may still write it.
-inline constexpr int kSchemaVersion = 1;
-inline constexpr int kOldestWriter = 1;
+// Version 2 adds the file's course (policies issued, voids) and the
+// remittance ledger; a program of version 1 would change issued figures
+// without an amendment, so it may only read a book of version 2.
+inline constexpr int kSchemaVersion = 2;
+inline constexpr int kOldestWriter = 2;
 
 enum class Access {
     Read,    // list, show, export, backup: a missing book is not made
@@ -68,8 +72,34 @@ public:
     // Saves a file's details, closing and quote as a new revision.
     // `expectedRevision` is the revision the agent's edit started from (0
     // for a file that was not in the book); -1 saves over whatever is there.
+    // A file with policies issued, or voided, changes only as an amendment
+    // with its reason; what was already remitted is then adjusted.
     SaveResult Save(const FileDetails& details, const StoredClosing& closing,
-                    const StoredQuote& quote, int expectedRevision);
+                    const StoredQuote& quote, int expectedRevision,
+                    const QString& amendReason = {});
+
+    // The file's course, each step a revision. The date the book takes for
+    // today (a closing on or before it is closed; no policy is issued after
+    // it; a report is recorded in its month) is the system's unless set.
+    void SetToday(const QDate& today) { m_today = today; }
+    QDate Today() const;
+    // Closed on `date`; the date it already has changes nothing.
+    SaveResult Close(const QString& fileNumber, const QString& date);
+    // The policies issued on `date` (empty numbers: not this time); a file
+    // with no policy of its own is issued with both empty.
+    SaveResult Issue(const QString& fileNumber, const QString& date, const QString& ownersNumber,
+                     const QString& loanNumber);
+    SaveResult Void(const QString& fileNumber, const QString& reason);
+
+    // The month's remittance report of an underwriter: as sent, when it was.
+    std::optional<RemittanceReport> Report(const QString& underwriter, const QString& month);
+    // Records `report` (made by Report, with the check and the documents
+    // written from it) as sent; refused when it was sent already or its
+    // lines changed since it was made.
+    bool MarkSent(const RemittanceReport& report);
+    // Files closed more than `issueWithinDays` days ago whose policies are
+    // not all issued; months before this one whose reports are not sent.
+    std::optional<DueList> Due(int issueWithinDays, int dueDay);
 
     // A file as it is, or as one of its revisions; nothing when the book has
     // no such file (or revision), or on a failure (error() says which).
@@ -91,6 +121,13 @@ public:
 private:
     Book(const BookLocation& location, QString connection);
 
+    struct Change;
+    SaveResult Apply(const Change& change);
+    bool Settle(qint64 fileId, const BookFile& file, const QString& reason);
+    std::optional<QString> FirstUnsent(const QString& underwriter, const QString& from);
+    std::optional<QList<ReportLine>> ReportRows(const QString& condition,
+                                                const QVariantList& values);
+
     bool OpenConnection(Access access, int busyTimeoutMs, bool& missing);
     bool MakeOrUpgrade(int fromVersion);
     std::optional<QSqlQuery> Run(const QString& sql, const QVariantList& values = {});
@@ -107,6 +144,7 @@ private:
     QString m_readOnly;
     QString m_error;
     int m_version = 0;
+    QDate m_today;
 };
 
 // The name a revision is saved under: the system user.

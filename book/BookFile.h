@@ -103,6 +103,17 @@ struct RevisionInfo {
     QString savedBy; // the system user
     QString savedAt; // UTC, ISO 8601 with milliseconds
     QString changes; // "file created" or the changed items: "buyers, loan, figures"
+    QString reason;  // an amendment's or a void's
+};
+
+// A policy issued: its number and date. The letter and the lines on no
+// policy of the file's own go with the file's first issue, recorded as the
+// policy "" without a number.
+struct IssuedPolicy {
+    QString policy; // "owner", "loan" or ""
+    QString number;
+    QString issueDate; // YYYY-MM-DD
+    bool operator==(const IssuedPolicy&) const = default;
 };
 
 // One revision of a file, whole.
@@ -112,6 +123,10 @@ struct BookFile {
     StoredQuote quote;
     RevisionInfo revision;
     QString firstSaved; // UTC, of revision 1
+    // The file's course as it is now: "" (no policy issued), "partly" (some
+    // issued), "issued" (all), or "voided"; and the policies issued.
+    QString status;
+    QList<IssuedPolicy> policies;
 };
 
 // A row of the file list.

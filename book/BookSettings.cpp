@@ -2,6 +2,8 @@
 
 #include "book/BookFile.h"
 
+#include <algorithm>
+
 namespace Book {
 
 BookSettings ReadBookSettings(const QSettings& settings)
@@ -15,6 +17,10 @@ BookSettings ReadBookSettings(const QSettings& settings)
     values.agency.address = settings.value(QStringLiteral("agency/address")).toString();
     values.agency.phone = settings.value(QStringLiteral("agency/phone")).toString();
     values.agency.license = settings.value(QStringLiteral("agency/license")).toString();
+    values.issueWithinDays = std::clamp(
+        settings.value(QStringLiteral("book/issue_within_days"), 30).toInt(), 0, 3650);
+    values.remittanceDueDay = std::clamp(
+        settings.value(QStringLiteral("book/remittance_due_day"), 15).toInt(), 1, 31);
     return values;
 }
 
@@ -26,6 +32,8 @@ void WriteBookSettings(QSettings& settings, const BookSettings& values)
     settings.setValue(QStringLiteral("agency/address"), values.agency.address);
     settings.setValue(QStringLiteral("agency/phone"), values.agency.phone);
     settings.setValue(QStringLiteral("agency/license"), values.agency.license);
+    settings.setValue(QStringLiteral("book/issue_within_days"), values.issueWithinDays);
+    settings.setValue(QStringLiteral("book/remittance_due_day"), values.remittanceDueDay);
 }
 
 } // namespace Book

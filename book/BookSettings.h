@@ -22,6 +22,11 @@ struct BookSettings {
     QString database;    // a path or a postgresql:// address; empty: the default
     QString underwriter; // "QMV" when none is set
     Agency agency;
+    // What needs doing: a file closed more than this many days ago whose
+    // policies are not issued; and the day of the month after a month by
+    // which its remittance is due (the last day of a shorter month).
+    int issueWithinDays = 30;
+    int remittanceDueDay = 15;
 };
 
 BookSettings ReadBookSettings(const QSettings& settings);

@@ -22,6 +22,11 @@ public:
 
     // The files table's row id, made by the database.
     QString IdColumn() const;
+    // Bytes kept whole (a report's PDF).
+    QString BlobType() const
+    {
+        return IsSQLite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
+    }
     // Begins a transaction that writes: SQLite takes the write lock at once
     // (so that two programs on one desk wait for each other instead of
     // failing half-way); PostgreSQL locks the file's row when reading it.

@@ -34,6 +34,10 @@ const DetailColumn kDetails[] = {
     {"note", &Book::FileDetails::note},
 };
 constexpr std::string_view kTotals[] = {"gross", "remit"};
+// The policies issued: their numbers, and the date they were issued on
+// (issue_date for both, or each policy's own).
+constexpr std::string_view kIssue[] = {"owners_policy", "loan_policy", "issue_date",
+                                       "owners_issue_date", "loan_issue_date"};
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -49,6 +53,7 @@ std::vector<std::string_view> ExtraColumns()
     for (const DetailColumn& column : kDetails)
         columns.push_back(column.name);
     columns.insert(columns.end(), std::begin(kTotals), std::end(kTotals));
+    columns.insert(columns.end(), std::begin(kIssue), std::end(kIssue));
     return columns;
 }
 
@@ -57,8 +62,9 @@ std::vector<std::string_view> ExtraColumns()
 // the same closing to both programs.
 class Import {
 public:
-    Import(Book::Book& book, const QString& defaultUnderwriter, std::ostream& err)
-        : m_book(book), m_defaultUnderwriter(defaultUnderwriter), m_err(err)
+    Import(Book::Book& book, const QString& defaultUnderwriter, const QString& amendReason,
+           std::ostream& err)
+        : m_book(book), m_defaultUnderwriter(defaultUnderwriter), m_amend(amendReason), m_err(err)
     {}
 
     bool ReadHeader(const Quote::CsvRecord& header, std::string_view source)
@@ -79,7 +85,8 @@ public:
         if (auto* why = std::get_if<std::string>(&reader)) {
             if (why->find("unknown column") != std::string::npos)
                 *why += "; and for the book underwriter, buyers, sellers, property, county, "
-                        "lender, closing_date, note, gross and remit";
+                        "lender, closing_date, note, gross, remit, owners_policy, loan_policy, "
+                        "issue_date, owners_issue_date and loan_issue_date";
             return Fail(source, *why);
         }
         m_rows.emplace(std::move(std::get<Quote::ClosingRowReader>(reader)));
@@ -171,22 +178,84 @@ private:
                                                 + FormatCents(totals[i], false)});
         }
 
-        const auto saved = m_book.Save(details, Book::StoreClosing(row.request),
-                                       Book::StoreQuote(quote),
-                                       existing ? existing->revision.revision : 0);
+        const Book::StoredClosing closing = Book::StoreClosing(row.request);
+        const Book::StoredQuote stored = Book::StoreQuote(quote);
+        // Figures once issued change only by an amendment with its reason.
+        if (existing && !existing->status.isEmpty() && m_amend.isEmpty()
+            && !Book::Changes(*existing, {details, closing, stored, {}, {}, {}, {}}).isEmpty())
+            return Problem(
+                record.row,
+                {{},
+                 "file " + row.file + " is "
+                     + (existing->status == QLatin1String("voided") ? std::string("voided")
+                                                                    : std::string("issued"))
+                     + " and this row changes it; import --amend REASON records "
+                       "the change"});
+        std::string issueDates[3];
+        for (std::size_t i = 0; i < 3; ++i)
+            if (const auto at = Extra(kIssue[2 + i]))
+                issueDates[i] = std::string(Trimmed(record.fields[*at]));
+        const auto cell = [&](std::string_view name) {
+            const auto at = Extra(name);
+            return at ? QString::fromStdString(Quote::CsvTextRead(Trimmed(record.fields[*at])))
+                      : QString();
+        };
+        const QString owners = cell("owners_policy"), loan = cell("loan_policy");
+        const QString ownersDate = QString::fromStdString(issueDates[1].empty() ? issueDates[0]
+                                                                                : issueDates[1]);
+        const QString loanDate = QString::fromStdString(issueDates[2].empty() ? issueDates[0]
+                                                                              : issueDates[2]);
+        if ((!owners.isEmpty() && ownersDate.isEmpty()) || (!loan.isEmpty() && loanDate.isEmpty()))
+            return Problem(record.row, {{"issue_date"}, "a policy number needs its issue date"});
+
+        const auto saved = m_book.Save(details, closing, stored,
+                                       existing ? existing->revision.revision : 0, m_amend);
         switch (saved.status) {
         case Book::SaveResult::Status::Saved:
             ++(saved.revision == 1 ? m_added : m_revised);
-            return true;
+            return IssueRow(record.row, number, owners, ownersDate, loan, loanDate,
+                            QString::fromStdString(issueDates[0]));
         case Book::SaveResult::Status::Unchanged:
             ++m_unchanged;
-            return true;
+            return IssueRow(record.row, number, owners, ownersDate, loan, loanDate,
+                            QString::fromStdString(issueDates[0]));
         case Book::SaveResult::Status::Stale:
             return Problem(record.row, {{}, saved.error.toStdString()});
         case Book::SaveResult::Status::Failed:
             break;
         }
         return Stop(record.row, saved.error);
+    }
+
+    // The policies a row says were issued, recorded after its file.
+    bool IssueRow(std::size_t row, const QString& number, const QString& owners,
+                  const QString& ownersDate, const QString& loan, const QString& loanDate,
+                  const QString& fileDate)
+    {
+        QList<std::pair<QString, QString>> calls; // date: owner's, loan
+        if (owners.isEmpty() && loan.isEmpty()) {
+            if (!fileDate.isEmpty())
+                calls.push_back({fileDate, {}});
+        } else if (!owners.isEmpty() && !loan.isEmpty() && ownersDate == loanDate) {
+            calls.push_back({ownersDate, {}});
+        } else {
+            if (!owners.isEmpty())
+                calls.push_back({ownersDate, QStringLiteral("owner")});
+            if (!loan.isEmpty())
+                calls.push_back({loanDate, QStringLiteral("loan")});
+        }
+        for (const auto& [date, only] : calls) {
+            const bool both = only.isEmpty();
+            const auto issued = m_book.Issue(
+                number, date, both || only == QLatin1String("owner") ? owners : QString(),
+                both || only == QLatin1String("loan") ? loan : QString());
+            if (issued.status == Book::SaveResult::Status::Failed
+                || issued.status == Book::SaveResult::Status::Stale)
+                return Problem(row,
+                               {{"issue_date"},
+                                "the file is saved but not issued: " + issued.error.toStdString()});
+        }
+        return true;
     }
 
 public:
@@ -237,6 +306,7 @@ private:
 
     Book::Book& m_book;
     QString m_defaultUnderwriter;
+    QString m_amend;
     std::ostream& m_err;
     std::vector<std::string> m_names;                        // the header's columns
     std::vector<std::size_t> m_batchFields;                  // those the batch's reader reads
@@ -249,17 +319,18 @@ private:
 } // namespace
 
 int RunImport(Book::Book& book, std::istream& in, std::string_view source,
-              const QString& defaultUnderwriter, std::ostream& out, std::ostream& err)
+              const QString& defaultUnderwriter, const QString& amendReason, std::ostream& out,
+              std::ostream& err)
 {
     Quote::CsvReader reader(in);
-    reader.SetWidth(Quote::ClosingRowReader::kMostColumns + std::size(kDetails)
-                    + std::size(kTotals));
+    reader.SetWidth(Quote::ClosingRowReader::kMostColumns + std::size(kDetails) + std::size(kTotals)
+                    + std::size(kIssue));
     Quote::CsvRecord record;
     if (!reader.Next(record)) {
         err << kProgramName << ": " << source << ": the file is empty; it needs a header row\n";
         return kUsageError;
     }
-    Import import(book, defaultUnderwriter, err);
+    Import import(book, defaultUnderwriter, amendReason.simplified(), err);
     if (!import.ReadHeader(record, source))
         return kUsageError;
     reader.SetWidth(import.Width());

@@ -18,8 +18,13 @@ namespace BookCli {
 // 0 every row imported (or unchanged); 1 rows reported on `err` and
 // skipped; 2 the file has no header the import can read, or the book could
 // not be written. A new file without an underwriter column gets
-// `defaultUnderwriter`.
+// `defaultUnderwriter`. A row that changes a file with policies issued, or
+// voided, is refused unless `amendReason` is given: the change is then an
+// amendment for that reason. The optional columns owners_policy,
+// loan_policy and issue_date (or owners_issue_date, loan_issue_date) record
+// the policies issued after the row is saved.
 int RunImport(Book::Book& book, std::istream& in, std::string_view source,
-              const QString& defaultUnderwriter, std::ostream& out, std::ostream& err);
+              const QString& defaultUnderwriter, const QString& amendReason, std::ostream& out,
+              std::ostream& err);
 
 } // namespace BookCli

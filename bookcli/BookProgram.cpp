@@ -2,6 +2,7 @@
 
 #include "bookcli/BookImport.h"
 #include "bookcli/FileWriters.h"
+#include "bookcli/ReportWriters.h"
 
 #include "book/Book.h"
 #include "book/BookSettings.h"
@@ -107,6 +108,46 @@ private:
         import->add_option("file", m_path, "The CSV file; - reads standard input")
             ->required()
             ->type_name("FILE.csv");
+        import
+            ->add_option("--amend", m_reason,
+                         "Changes files with policies issued, or voided, for this reason")
+            ->type_name("REASON");
+
+        CLI::App* close = Command("close", "Records a file's closing date",
+                                  [this] { return Close(); });
+        close->add_option("file", m_file, "The file number")->required()->type_name("FILE");
+        close->add_option("--date", m_date, "The closing date")
+            ->required()
+            ->type_name("YYYY-MM-DD");
+
+        CLI::App* issue = Command("issue", "Records policies issued, once per policy",
+                                  [this] { return Issue(); });
+        issue->add_option("file", m_file, "The file number")->required()->type_name("FILE");
+        issue->add_option("--date", m_date, "The issue date")->required()->type_name("YYYY-MM-DD");
+        issue->add_option("--owners-policy", m_owners, "The owner's policy's number")
+            ->type_name("NUMBER");
+        issue->add_option("--loan-policy", m_loan, "The loan policy's number")->type_name("NUMBER");
+
+        CLI::App* voiding = Command("void", "Voids a file, keeping it, with the reason",
+                                    [this] { return Void(); });
+        voiding->add_option("file", m_file, "The file number")->required()->type_name("FILE");
+        voiding->add_option("--reason", m_reason, "Why")->required()->type_name("TEXT");
+
+        CLI::App* report = Command("report", "The month's remittance report of an underwriter",
+                                   [this] { return Report(); });
+        report->add_option("--month", m_month, "The month")->required()->type_name("YYYY-MM");
+        report->add_option("--underwriter", m_underwriter, "QMV or ZOR")
+            ->required()
+            ->type_name("CODE");
+        Formats(report, true);
+        report->add_flag("--mark-sent", m_markSent, "Records the report as sent with its check");
+        report->add_option("--check", m_check, "The check's number")->type_name("NUMBER");
+        report->add_option("--paid", m_paid, "The check's date")->type_name("YYYY-MM-DD");
+        report->add_flag("--force", m_force, "Marks the current month sent before it ends");
+
+        CLI::App* due = Command("due", "What needs doing: policies to issue, remittances to send",
+                                [this] { return Due(); });
+        Formats(due, false);
     }
 
     CLI::App* Command(const char* name, const char* description, std::function<int()> run)
@@ -149,6 +190,174 @@ private:
         if (!book)
             Fail(Utf8(error));
         return book;
+    }
+
+    // The date the book takes for today: TARNWELL_TODAY (YYYY-MM-DD) when
+    // set, for reproducing a day's work; else the system's.
+    std::optional<QDate> Today()
+    {
+        const QString given = qEnvironmentVariable("TARNWELL_TODAY");
+        if (given.isEmpty())
+            return QDate::currentDate();
+        const QDate date = QDate::fromString(given, Qt::ISODate);
+        if (!date.isValid()) {
+            Fail("TARNWELL_TODAY \"" + Utf8(given) + "\": a date is YYYY-MM-DD");
+            return std::nullopt;
+        }
+        return date;
+    }
+
+    std::unique_ptr<Book::Book> OpenToWrite()
+    {
+        const auto today = Today();
+        if (!today)
+            return nullptr;
+        auto book = OpenBook(Book::Access::Write);
+        if (!book)
+            return nullptr;
+        if (!book->readOnlyReason().isEmpty()) {
+            Fail(Utf8(book->readOnlyReason()));
+            return nullptr;
+        }
+        book->SetToday(*today);
+        return book;
+    }
+
+    int Step(const Book::SaveResult& result, const std::string& done)
+    {
+        switch (result.status) {
+        case Book::SaveResult::Status::Saved:
+            m_out << "file " << m_file << ": " << done << " (revision " << result.revision << ")\n";
+            return kDone;
+        case Book::SaveResult::Status::Unchanged:
+            m_out << "file " << m_file << ": unchanged\n";
+            return kDone;
+        case Book::SaveResult::Status::Stale:
+        case Book::SaveResult::Status::Failed:
+            break;
+        }
+        return Fail(Utf8(result.error));
+    }
+
+    int Close()
+    {
+        auto book = OpenToWrite();
+        if (!book)
+            return kUsageError;
+        return Step(book->Close(Q(m_file), Q(m_date)), "closed " + m_date);
+    }
+
+    int Issue()
+    {
+        auto book = OpenToWrite();
+        if (!book)
+            return kUsageError;
+        return Step(book->Issue(Q(m_file), Q(m_date), Q(m_owners), Q(m_loan)), "issued " + m_date);
+    }
+
+    int Void()
+    {
+        auto book = OpenToWrite();
+        if (!book)
+            return kUsageError;
+        return Step(book->Void(Q(m_file), Q(m_reason)), "voided");
+    }
+
+    bool ReadMonth()
+    {
+        static const QRegularExpression month(QStringLiteral("^\\d{4}-(0[1-9]|1[0-2])$"));
+        if (!month.match(Q(m_month)).hasMatch()) {
+            Fail("--month \"" + m_month + "\": a month is YYYY-MM, as 2026-03");
+            return false;
+        }
+        return true;
+    }
+
+    bool ReadUnderwriter(QString& code)
+    {
+        code = Q(m_underwriter).toUpper();
+        if (Book::kUnderwriters.contains(code))
+            return true;
+        Fail("--underwriter \"" + m_underwriter + "\": the underwriters are QMV and ZOR");
+        return false;
+    }
+
+    int Report()
+    {
+        QString underwriter;
+        if (!ReadMonth() || !ReadUnderwriter(underwriter))
+            return kUsageError;
+        const auto today = Today();
+        if (!today)
+            return kUsageError;
+        const QString month = Q(m_month);
+        if (!m_markSent && (m_check || m_paid || m_force))
+            return Fail("--check, --paid and --force go with --mark-sent");
+        if (m_markSent) {
+            if (!m_check || Q(*m_check).trimmed().isEmpty())
+                return Fail("--mark-sent needs the check's number: --check NUMBER");
+            if (!m_paid || QDate::fromString(Q(*m_paid), Qt::ISODate).isNull()
+                || m_paid->size() != 10)
+                return Fail("--mark-sent needs the check's date: --paid YYYY-MM-DD");
+            const QString current = Book::MonthOfDate(*today);
+            if (month > current)
+                return Fail("--month " + m_month + ": a month to come is never marked sent");
+            if (month == current && !m_force)
+                return Fail("--month " + m_month
+                            + ": the month is not over; --force marks it sent now");
+        }
+        auto book = m_markSent ? OpenToWrite() : OpenBook(Book::Access::Read);
+        if (!book)
+            return kUsageError;
+        auto report = book->Report(underwriter, month);
+        if (!report)
+            return Fail(Utf8(book->error()));
+        if (m_markSent) {
+            if (report->sent)
+                return Fail("the report of " + Utf8(underwriter) + " for " + m_month
+                            + " was sent already (check " + Utf8(report->checkNumber) + ", paid "
+                            + Utf8(report->paidDate) + ")");
+            report->sent = true;
+            report->checkNumber = Q(*m_check).trimmed();
+            report->paidDate = Q(*m_paid);
+            std::ostringstream csv;
+            WriteReportCsv(csv, *report);
+            report->csv = QByteArray::fromStdString(csv.str());
+            report->json = QByteArray::fromStdString(ReportJson(*report).dump(2) + "\n");
+            if (!book->MarkSent(*report))
+                return Fail(Utf8(book->error()));
+        }
+        if (m_csv)
+            m_out << (report->sent ? report->csv.toStdString() : [&] {
+                std::ostringstream csv;
+                WriteReportCsv(csv, *report);
+                return csv.str();
+            }());
+        else if (m_json)
+            m_out << (report->sent ? report->json.toStdString()
+                                   : ReportJson(*report).dump(2) + "\n");
+        else
+            WriteReportTable(m_out, *report);
+        return kDone;
+    }
+
+    int Due()
+    {
+        const auto today = Today();
+        if (!today)
+            return kUsageError;
+        auto book = OpenBook(Book::Access::Read);
+        if (!book)
+            return kUsageError;
+        book->SetToday(*today);
+        const auto due = book->Due(m_settings.issueWithinDays, m_settings.remittanceDueDay);
+        if (!due)
+            return Fail(Utf8(book->error()));
+        if (m_json)
+            m_out << DueJson(*due).dump(2) << '\n';
+        else
+            WriteDueTable(m_out, *due);
+        return kDone;
     }
 
     int List()
@@ -297,9 +506,13 @@ private:
             return kUsageError;
         if (!book->readOnlyReason().isEmpty())
             return Fail(Utf8(book->readOnlyReason()));
+        const auto today = Today();
+        if (!today)
+            return kUsageError;
+        book->SetToday(*today);
         return RunImport(*book, m_path == "-" ? m_in : file,
-                         m_path == "-" ? "standard input" : m_path, m_settings.underwriter, m_out,
-                         m_err);
+                         m_path == "-" ? "standard input" : m_path, m_settings.underwriter,
+                         Q(m_reason), m_out, m_err);
     }
 
     std::istream& m_in;
@@ -309,7 +522,9 @@ private:
     std::function<int()> m_command;
     Book::BookSettings m_settings;
     std::optional<std::string> m_database;
-    std::string m_find, m_month, m_underwriter, m_file, m_path;
+    std::string m_find, m_month, m_underwriter, m_file, m_path, m_date, m_owners, m_loan, m_reason;
+    std::optional<std::string> m_check, m_paid;
+    bool m_markSent = false, m_force = false;
     int m_revision = 0;
     bool m_json = false, m_csv = false, m_history = false, m_customer = false;
 };

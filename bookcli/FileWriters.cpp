@@ -57,6 +57,15 @@ std::string Endorsements(const Book::StoredClosing& closing)
     return forms;
 }
 
+// A policy issued on the file, or none.
+Book::IssuedPolicy Issued(const Book::BookFile& file, const char* policy)
+{
+    for (const Book::IssuedPolicy& issued : file.policies)
+        if (issued.policy == QLatin1String(policy))
+            return issued;
+    return {};
+}
+
 Json DetailsJson(const Book::FileDetails& d)
 {
     return Json{{"underwriter", Utf8(d.underwriter)},
@@ -127,10 +136,30 @@ void WriteListTable(std::ostream& out, const QList<Book::FileSummary>& files)
 
 std::vector<std::string> ExportColumns()
 {
-    return {"file",         "split",    "price",        "loan",   "prior_owners",
-            "prior_loan",   "coverage", "endorsements", "cpl",    "underwriter",
-            "buyers",       "sellers",  "property",     "county", "lender",
-            "closing_date", "note",     "gross",        "remit"};
+    return {"file",
+            "split",
+            "price",
+            "loan",
+            "prior_owners",
+            "prior_loan",
+            "coverage",
+            "endorsements",
+            "cpl",
+            "underwriter",
+            "buyers",
+            "sellers",
+            "property",
+            "county",
+            "lender",
+            "closing_date",
+            "note",
+            "gross",
+            "remit",
+            "owners_policy",
+            "loan_policy",
+            "issue_date",
+            "owners_issue_date",
+            "loan_issue_date"};
 }
 
 std::vector<std::string> ExportRow(const QString& fileNumber, const Book::BookFile& file)
@@ -155,7 +184,12 @@ std::vector<std::string> ExportRow(const QString& fileNumber, const Book::BookFi
             Utf8(d.closingDate),
             Quote::CsvText(Utf8(d.note)),
             Plain(file.quote.grossCents),
-            Plain(file.quote.remitCents)};
+            Plain(file.quote.remitCents),
+            Quote::CsvText(Utf8(Issued(file, "owner").number)),
+            Quote::CsvText(Utf8(Issued(file, "loan").number)),
+            Utf8(Issued(file, "").issueDate),
+            Utf8(Issued(file, "owner").issueDate),
+            Utf8(Issued(file, "loan").issueDate)};
 }
 
 Json FileJson(const QString& fileNumber, const Book::BookFile& file)
@@ -166,6 +200,13 @@ Json FileJson(const QString& fileNumber, const Book::BookFile& file)
     document["saved_by"] = Utf8(file.revision.savedBy);
     document["saved_at"] = Utf8(file.revision.savedAt);
     document["changes"] = Utf8(file.revision.changes);
+    document["status"] = Utf8(file.status);
+    Json policies = Json::array();
+    for (const Book::IssuedPolicy& policy : file.policies)
+        policies.push_back({{"policy", policy.policy.isEmpty() ? "file" : Utf8(policy.policy)},
+                            {"number", Utf8(policy.number)},
+                            {"issue_date", Utf8(policy.issueDate)}});
+    document["policies"] = policies;
     std::deque<std::string> texts;
     const ClosingQuote quote = Book::QuoteOf(file.quote, file.closing.splitHundredths, texts);
     document.update(Quote::QuoteJson(Book::RequestOf(file.closing), quote, false));

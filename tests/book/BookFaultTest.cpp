@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -279,16 +280,52 @@ TEST_F(BookFaultTest, TwoImportsAtOnceIntoOneBookKeepEveryRow)
     EXPECT_EQ(OpenForWriting(Location())->FileNumbers()->size(), 600);
 }
 
+// Every row of the first version's tables, as text.
+QStringList Rows(const QString& path)
+{
+    QStringList rows;
+    const QString name = QStringLiteral("tarnwell-test-rows");
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        database.setDatabaseName(path);
+        EXPECT_TRUE(database.open());
+        for (const char* table : {"files", "revisions", "revision_endorsements", "revision_lines",
+                                  "revision_trid_rows"}) {
+            QSqlQuery query(database);
+            EXPECT_TRUE(query.exec(
+                QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2, 3").arg(QLatin1String(table))));
+            while (query.next()) {
+                QStringList row{QLatin1String(table)};
+                const int width = query.record().count();
+                for (int i = 0; i < width; ++i)
+                    if (const QString column = query.record().fieldName(i);
+                        column != QLatin1String("status") && column != QLatin1String("reason")
+                        && column != QLatin1String("pending"))
+                        row << query.value(i).toString();
+                rows << row.join(QLatin1Char('|'));
+            }
+        }
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return rows;
+}
+
 // The book the first version of the schema wrote (tests/data/book), kept for
-// the upgrades of later versions: opened, read, saved and read again.
+// the upgrades of later versions: opened (upgraded, every row as it was),
+// read, saved and read again.
 TEST_F(BookFaultTest, TheFirstVersionsBookOpensSavesAndReopens)
 {
     ASSERT_TRUE(QFile::copy(TARNWELL_BOOK_DATA "/version1.sqlite", Path()));
     QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QStringList before = Rows(Path());
+    ASSERT_GT(before.size(), 10);
     {
         auto book = OpenForWriting(Location());
         ASSERT_TRUE(book);
-        EXPECT_EQ(book->version(), 1);
+        EXPECT_EQ(book->version(), 2);
+        EXPECT_EQ(Rows(Path()), before);
+        EXPECT_EQ(book->Load(QStringLiteral("2026-00001"))->status, QString());
         const auto refinance = book->Load(QStringLiteral("2026-00002"));
         ASSERT_TRUE(refinance);
         EXPECT_EQ(refinance->details.buyers, QStringLiteral("=Carl Owens"));

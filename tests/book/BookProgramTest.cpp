@@ -100,11 +100,104 @@ TEST_F(BookProgramTest, ListAndExportGuardTextCellsAndExportHoldsEveryRevision)
               std::string::npos)
         << earlier.out;
     const Outcome csv = Book({"export", "--csv"});
-    EXPECT_EQ(csv.out, "file,split,price,loan,prior_owners,prior_loan,coverage,endorsements,cpl,"
-                       "underwriter,buyers,sellers,property,county,lender,closing_date,note,gross,"
-                       "remit\n2026-00012,15.00,250000.00,200000.00,,,standard,8.1-06,yes,QMV,"
-                       "Ann Smith,Bob Jones,\"12 Main St, Little Rock\",Pulaski,First Bank,"
-                       "2026-03-31,,710.00,127.75\n");
+    EXPECT_EQ(csv.out,
+              "file,split,price,loan,prior_owners,prior_loan,coverage,endorsements,cpl,"
+              "underwriter,buyers,sellers,property,county,lender,closing_date,note,gross,"
+              "remit,owners_policy,loan_policy,issue_date,owners_issue_date,loan_issue_date\n"
+              "2026-00012,15.00,250000.00,200000.00,,,standard,8.1-06,yes,QMV,"
+              "Ann Smith,Bob Jones,\"12 Main St, Little Rock\",Pulaski,First Bank,"
+              "2026-03-31,,710.00,127.75,,,,,\n");
+}
+
+// The month's report from the command line, against text worked by hand,
+// and against tarnwell-quote --batch for the same closings.
+TEST_F(BookProgramTest, TheMonthsReportAgreesWithTheBatchAndIsKeptAsSent)
+{
+    const std::string batch = "file,split,price,loan,prior_loan,endorsements,cpl\n"
+                              "A-1,15,250000,200000,,8.1,yes\nA-2,15,,150000,140000,,no\n";
+    std::istringstream batchIn(batch);
+    std::ostringstream batchOut, batchErr;
+    ASSERT_EQ(Quote::RunQuote({"--batch", "-"}, batchIn, batchOut, batchErr), 0);
+    EXPECT_NE(batchOut.str().find("TOTAL,,,919.50,159.18"), std::string::npos) << batchOut.str();
+
+    qputenv("TARNWELL_TODAY", "2026-03-02");
+    const std::string rows = "file,split,price,loan,prior_loan,endorsements,cpl,lender,"
+                             "closing_date,owners_policy,loan_policy,issue_date,buyers\n"
+                             "A-1,15,250000,200000,,8.1,yes,Bank,2026-01-30,O-1,L-1,2026-02-01,"
+                             "Ann Smith\n"
+                             "A-2,15,,150000,140000,,no,=Bank,2026-02-27,,L-2,2026-02-28,\n";
+    ASSERT_EQ(Book({"import", "-"}, rows).status, 0);
+    const Outcome csv = Book({"report", "--month", "2026-02", "--underwriter", "QMV", "--csv"});
+    EXPECT_EQ(csv.out,
+              "underwriter,month,kind,file,insured,policies,issue_date,code,priced_on,amount,"
+              "gross,remit,reason\n"
+              "QMV,2026-02,line,A-1,Ann Smith,O-1,2026-02-01,101,Liability,250000.00,650.00,"
+              "97.50,\n"
+              "QMV,2026-02,line,A-1,Bank,L-1,2026-02-01,401,,,35.00,5.25,\n"
+              "QMV,2026-02,line,A-1,Ann Smith,O-1 L-1,2026-02-01,500,,,0.00,0.00,\n"
+              "QMV,2026-02,line,A-1,Ann Smith,O-1 L-1,2026-02-01,660,,,25.00,25.00,\n"
+              "QMV,2026-02,line,A-2,'=Bank,L-2,2026-02-28,903,Liability; Prior Policy "
+              "Liability,150000.00; 140000.00,209.50,31.43,\n"
+              "QMV,2026-02,lines_total,,,,,,,,919.50,159.18,\n"
+              "QMV,2026-02,adjustments_total,,,,,,,,0.00,0.00,\n"
+              "QMV,2026-02,check,,,,,,,,919.50,159.18,not sent\n");
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } refused[] = {
+        {{"--check", "7", "--paid", "2026-03-02"}, "--mark-sent"},
+        {{"--mark-sent", "--paid", "2026-03-02"}, "--check NUMBER"},
+        {{"--mark-sent", "--check", "7", "--paid", "2026-02-30"}, "--paid YYYY-MM-DD"},
+    };
+    for (const auto& r : refused) {
+        std::vector<std::string> args{"report", "--month", "2026-02", "--underwriter", "QMV"};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        const Outcome out = Book(args);
+        EXPECT_EQ(out.status, 2);
+        EXPECT_NE(out.err.find(r.says), std::string::npos) << out.err;
+    }
+    for (const char* month : {"2026-03", "2026-04"})
+        EXPECT_EQ(Book({"report", "--month", month, "--underwriter", "QMV", "--mark-sent",
+                        "--check", "7", "--paid", "2026-03-02"})
+                      .status,
+                  2)
+            << month << ": the current month needs --force, a month to come is refused";
+    const Outcome empty = Book({"report", "--month", "2026-01", "--underwriter", "ZOR", "--json",
+                                "--mark-sent", "--check", "0", "--paid", "2026-03-02"});
+    ASSERT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(Json::parse(empty.out)["totals"]["remit"]["cents"], 0);
+
+    const Outcome sent = Book({"report", "--month", "2026-02", "--underwriter", "QMV", "--json",
+                               "--mark-sent", "--check", "1042", "--paid", "2026-03-02"});
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    const Json report = Json::parse(sent.out);
+    EXPECT_EQ(report["totals"]["gross"]["cents"], 91950);
+    EXPECT_EQ(report["totals"]["remit"]["cents"], 15918);
+    EXPECT_EQ(report["check"]["number"], "1042");
+    EXPECT_EQ(report["lines"][4]["code"], "903");
+    EXPECT_EQ(report["lines"][4]["remit"]["cents"], 3143);
+    // A change to an issued file is refused without a reason; with one, the
+    // difference goes on March, February stays as sent, byte for byte.
+    const std::string changed = "file,split,loan,prior_loan,closing_date\n"
+                                "A-2,20,150000,140000,2026-02-27\n";
+    const Outcome plain = Book({"import", "-"}, changed);
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_NE(plain.err.find("row 2, closing: file A-2 is issued and this row changes it"),
+              std::string::npos)
+        << plain.err;
+    EXPECT_EQ(Book({"import", "--amend", "split corrected", "-"}, changed).status, 0);
+    EXPECT_EQ(Book({"report", "--month", "2026-02", "--underwriter", "QMV", "--json"}).out,
+              sent.out);
+    const Outcome march = Book({"report", "--month", "2026-03", "--underwriter", "QMV", "--csv"});
+    EXPECT_NE(march.out.find("QMV,2026-03,adjustment,A-2,'=Bank,L-2,2026-02-28,,,,0.00,10.47,"
+                             "split corrected\n"),
+              std::string::npos)
+        << march.out;
+    EXPECT_EQ(Book({"void", "A-1", "--reason", "duplicate"}).status, 0);
+    const Outcome exported = Book({"export", "--csv"});
+    EXPECT_NE(exported.out.find(",O-1,L-1,2026-02-01,2026-02-01,2026-02-01\n"), std::string::npos)
+        << exported.out;
+    qunsetenv("TARNWELL_TODAY");
 }
 
 TEST_F(BookProgramTest, TheCustomersQuoteHasNoSplitOrRemittance)
