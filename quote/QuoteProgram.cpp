@@ -32,15 +32,15 @@ struct Options {
 
 // What the program takes on its command line, for reading it before the
 // parser does: each option's names and whether it takes a value.
-struct OptionSpec {
+struct OptionRule {
     std::vector<std::string_view> names; // the first is the one messages use
     bool value;
     bool repeats = false;
 };
 
-const std::vector<OptionSpec>& OptionSpecs()
+const std::vector<OptionRule>& OptionRules()
 {
-    static const std::vector<OptionSpec> specs{
+    static const std::vector<OptionRule> rules{
         {{"--split"}, true},
         {{"--price"}, true},
         {{"--loan"}, true},
@@ -58,14 +58,14 @@ const std::vector<OptionSpec>& OptionSpecs()
         {{"--help", "-h"}, false},
         {{"--version"}, false},
     };
-    return specs;
+    return rules;
 }
 
-const OptionSpec* SpecOf(std::string_view name)
+const OptionRule* OptionRuleOf(std::string_view name)
 {
-    for (const OptionSpec& spec : OptionSpecs())
-        if (std::find(spec.names.begin(), spec.names.end(), name) != spec.names.end())
-            return &spec;
+    for (const OptionRule& rule : OptionRules())
+        if (std::find(rule.names.begin(), rule.names.end(), name) != rule.names.end())
+            return &rule;
     return nullptr;
 }
 
@@ -74,7 +74,7 @@ const OptionSpec* SpecOf(std::string_view name)
 // or the next argument, never one that begins with "--"; a flag takes none.
 struct Given {
     std::string name; // as typed: "--prior-owners"
-    const OptionSpec* spec;
+    const OptionRule* rule;
     std::optional<std::string> value;
 };
 
@@ -87,10 +87,10 @@ std::variant<std::vector<Given>, std::string> ReadCommandLine(const std::vector<
         const bool option = arg.starts_with("--")
                             || (arg.size() == 2 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9'));
         if (!option) {
-            if (!given.empty() && !given.back().spec->value)
+            if (!given.empty() && !given.back().rule->value)
                 return given.back().name + " takes no value, yet " + QuotedInput(arg)
                        + " follows it: give " + given.back().name + " alone, or leave it out";
-            if (!given.empty() && given.back().spec->repeats)
+            if (!given.empty() && given.back().rule->repeats)
                 return QuotedInput(arg) + " follows no option: one " + given.back().name
                        + " takes several forms separated by \",\", as in --endorse 8.1,9-06";
             return QuotedInput(arg) + " follows no option: each value goes after its option, "
@@ -98,17 +98,17 @@ std::variant<std::vector<Given>, std::string> ReadCommandLine(const std::vector<
         }
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = SpecOf(name);
-        if (!spec)
+        const OptionRule* rule = OptionRuleOf(name);
+        if (!rule)
             return QuotedInput(name) + " is no option of " + kProgramName + "; see " + kProgramName
                    + " --help";
-        Given one{name, spec, std::nullopt};
+        Given one{name, rule, std::nullopt};
         if (equals != std::string::npos)
             one.value = arg.substr(equals + 1);
-        if (!spec->value && one.value)
+        if (!rule->value && one.value)
             return name + " takes no value, yet it is given " + QuotedInput(*one.value) + ": give "
                    + name + " alone, or leave it out";
-        if (spec->value && !one.value) {
+        if (rule->value && !one.value) {
             if (i + 1 == args.size() || args[i + 1].starts_with("--"))
                 return name + " has no value: it needs one, as in " + name + " "
                        + std::string(name == "--split"      ? "15"
@@ -119,8 +119,8 @@ std::variant<std::vector<Given>, std::string> ReadCommandLine(const std::vector<
             one.value = args[++i];
         }
         for (const Given& before : given)
-            if (before.spec == spec && (spec->value && !spec->repeats))
-                return std::string(spec->names.front()) + " is given twice ("
+            if (before.rule == rule && (rule->value && !rule->repeats))
+                return std::string(rule->names.front()) + " is given twice ("
                        + QuotedInput(*before.value) + " and " + QuotedInput(*one.value)
                        + "): give it once";
         given.push_back(std::move(one));
