@@ -143,43 +143,49 @@ QStringList SchemaVersion2(const SqlDialect& dialect)
     const QString latestLine = QStringLiteral(
         "EXISTS (SELECT 1 FROM revision_lines l WHERE l.file_id = files.id AND "
         "l.revision = files.revision AND l.role = '%1')");
-    return {
-        QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
-                       "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
-            .arg(latestLine.arg(QStringLiteral("owners_policy")),
-                 latestLine.arg(QStringLiteral("loan_policy"))),
-        QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
-        QStringLiteral("CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
-                       "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
-                       "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
-                       "PRIMARY KEY (file_id, policy))"),
-        QStringLiteral("CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
-                       "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
-                       "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
-                       "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
-                       "adjustment_gross_cents BIGINT NOT NULL, "
-                       "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
-                       "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
-            .arg(dialect.IdColumn(), dialect.BlobType()),
-        // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
-        QStringLiteral("CREATE TABLE remittance_entries (id %1, "
-                       "file_id BIGINT NOT NULL REFERENCES files (id), "
-                       "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
-                       "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
-                       "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
-                       "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
-                       "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
-                       "report_id BIGINT REFERENCES reports (id))")
-            .arg(dialect.IdColumn()),
-        QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
-                       "(underwriter, month, report_id)"),
-        QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
-        QStringLiteral("CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
-    };
+    return QStringList{
+               QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
+                              "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
+                   .arg(latestLine.arg(QStringLiteral("owners_policy")),
+                        latestLine.arg(QStringLiteral("loan_policy"))),
+               QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
+               QStringLiteral(
+                   "CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
+                   "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
+                   "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
+                   "PRIMARY KEY (file_id, policy))"),
+               QStringLiteral(
+                   "CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
+                   "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
+                   "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
+                   "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
+                   "adjustment_gross_cents BIGINT NOT NULL, "
+                   "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
+                   "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
+                   .arg(dialect.IdColumn(), dialect.BlobType()),
+               // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
+               QStringLiteral(
+                   "CREATE TABLE remittance_entries (id %1, "
+                   "file_id BIGINT NOT NULL REFERENCES files (id), "
+                   "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
+                   "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
+                   "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
+                   "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
+                   "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
+                   "report_id BIGINT REFERENCES reports (id))")
+                   .arg(dialect.IdColumn()),
+               QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
+                              "(underwriter, month, report_id)"),
+               QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
+               QStringLiteral(
+                   "CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
+               QStringLiteral("CREATE INDEX policies_by_number ON policies (number)"),
+           }
+           + dialect.ShortSearchSchema();
 }
 
 const QString kRevisionColumns = QStringLiteral(
@@ -518,6 +524,11 @@ bool Book::MakeOrUpgrade(int fromVersion)
         for (const QString& statement : step.statements)
             if (!Run(statement))
                 return fail(fromVersion == 0 ? QStringLiteral("made") : QStringLiteral("upgraded"));
+        // SQLite's search rows of the first version gain the marks of their
+        // short pieces.
+        if (step.version == 2 && fromVersion > 0 && m_dialect.KeepsSearchRows()
+            && !MarkSearchRows())
+            return fail(QStringLiteral("upgraded"));
         for (const SqlDialect::Statement& statement : step.optional) {
             if (!statement.optional) {
                 if (!Run(statement.sql))
@@ -899,7 +910,8 @@ SaveResult Book::Apply(const Change& change)
         return abandon(m_error);
     if (m_dialect.KeepsSearchRows()
         && (!Run(m_dialect.DeleteSearchRow(), {*id})
-            || !Run(m_dialect.InsertSearchRow(), {*id, SearchText(saved)})))
+            || !Run(m_dialect.InsertSearchRow(),
+                    {*id, SqlDialect::SearchRowText(SearchText(saved))})))
         return abandon(m_error);
     if (!Settle(*id, file, change.reason))
         return abandon(m_error);
@@ -908,6 +920,22 @@ SaveResult Book::Apply(const Change& change)
     result.status = SaveResult::Status::Saved;
     result.revision = file.revision.revision;
     return result;
+}
+
+bool Book::MarkSearchRows()
+{
+    auto files = Run(QStringLiteral("SELECT id, search FROM files"));
+    if (!files)
+        return false;
+    QList<std::pair<qint64, QString>> rows;
+    while (files->next())
+        rows.push_back({files->value(0).toLongLong(), files->value(1).toString()});
+    files->finish();
+    for (const auto& [id, search] : rows)
+        if (!Run(m_dialect.DeleteSearchRow(), {id})
+            || !Run(m_dialect.InsertSearchRow(), {id, SqlDialect::SearchRowText(search)}))
+            return false;
+    return true;
 }
 
 bool Book::InsertRevision(qint64 fileId, const BookFile& file)
@@ -1160,15 +1188,15 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
     QVariantList values;
     const QString find = filter.find.trimmed().toLower();
     if (!find.isEmpty()) {
-        int matches = -1;
-        if (const QString count = m_dialect.SearchCountQuery(find); !count.isEmpty()) {
-            auto counted = Run(count, {m_dialect.SearchValue(find)});
-            if (!counted || !counted->next())
-                return std::nullopt;
-            matches = counted->value(0).toInt();
-        }
+        auto counted = Run(m_dialect.SearchCountQuery(find), {m_dialect.SearchIndexValue(find)});
+        if (!counted || !counted->next())
+            return std::nullopt;
+        const int matches = counted->value(0).toInt();
+        if (matches == 0)
+            return QList<FileSummary>();
+        counted->finish();
         conditions << m_dialect.SearchCondition(find, matches);
-        values << m_dialect.SearchValue(find);
+        values << m_dialect.SearchValue(find, matches);
     }
     if (!filter.month.isEmpty()) {
         conditions << QStringLiteral("month = ?");

@@ -1,5 +1,7 @@
 #include "book/SqlDialect.h"
 
+#include <QSet>
+
 namespace Book {
 
 namespace {
@@ -18,6 +20,11 @@ QString LikePattern(const QString& text)
 
 // The trigram index answers a text of three characters or more.
 constexpr qsizetype kTrigram = 3;
+
+// The marks of a one- and a two-character piece in SQLite's search rows:
+// characters no typed text holds.
+const QChar kOneMark(0x2);
+const QChar kTwoMark(0x1);
 
 } // namespace
 
@@ -75,6 +82,22 @@ QList<SqlDialect::Statement> SqlDialect::SearchSchema() const
              true}};
 }
 
+QStringList SqlDialect::ShortSearchSchema() const
+{
+    if (IsSQLite())
+        return {};
+    // Every piece of one or two characters of the text; its cost tells the
+    // planner to read the index rather than compute it row by row.
+    return {QStringLiteral(
+                "CREATE FUNCTION book_search_pieces(text) RETURNS text[] LANGUAGE sql IMMUTABLE "
+                "STRICT PARALLEL SAFE COST 10000 AS 'SELECT array_agg(DISTINCT piece) FROM "
+                "(SELECT substr($1, i, 2) AS piece FROM generate_series(1, length($1)) AS i "
+                "UNION ALL SELECT substr($1, i, 1) FROM generate_series(1, length($1)) AS i) "
+                "AS pieces'"),
+            QStringLiteral("CREATE INDEX files_search_pieces ON files USING gin "
+                           "(book_search_pieces(search))")};
+}
+
 QString SqlDialect::DeleteSearchRow() const
 {
     return QStringLiteral("DELETE FROM file_search WHERE rowid = ?");
@@ -85,48 +108,69 @@ QString SqlDialect::InsertSearchRow() const
     return QStringLiteral("INSERT INTO file_search (rowid, search) VALUES (?, ?)");
 }
 
-bool SqlDialect::Indexed(const QString& text) const
+QString SqlDialect::SearchRowText(const QString& search)
 {
-    return IsSQLite() && text.size() >= kTrigram;
+    QString marks;
+    QSet<QString> seen;
+    for (qsizetype i = 0; i < search.size(); ++i)
+        for (qsizetype length : {1, 2}) {
+            const QString piece = search.mid(i, length);
+            if (piece.size() != length || piece.contains(QLatin1Char('\n')) || seen.contains(piece))
+                continue;
+            seen.insert(piece);
+            marks += length == 1 ? kOneMark + piece + kOneMark : kTwoMark + piece;
+        }
+    return search + QLatin1Char('\n') + marks;
 }
 
 QString SqlDialect::SearchCountQuery(const QString& text) const
 {
-    if (!Indexed(text))
-        return {};
-    return QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM file_search WHERE file_search "
-                          "MATCH ? LIMIT %1)")
+    if (IsSQLite())
+        return QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM file_search WHERE "
+                              "file_search MATCH ? LIMIT %1)")
+            .arg(kFewMatches);
+    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM files WHERE %1 LIMIT %2) AS found")
+        .arg(IndexedCondition(text))
         .arg(kFewMatches);
+}
+
+QString SqlDialect::SearchIndexValue(const QString& text) const
+{
+    if (IsSQLite()) {
+        // One phrase: the trigram index matches it anywhere in the text; a
+        // shorter text is found by its mark.
+        QString phrase = text.size() == 1   ? kOneMark + text + kOneMark
+                         : text.size() == 2 ? kTwoMark + text
+                                            : text;
+        phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        return QLatin1Char('"') + phrase + QLatin1Char('"');
+    }
+    return text.size() < kTrigram ? text : LikePattern(text);
+}
+
+QString SqlDialect::IndexedCondition(const QString& text) const
+{
+    if (IsSQLite())
+        return QStringLiteral("id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)");
+    return text.size() < kTrigram ? QStringLiteral("book_search_pieces(search) @> ARRAY[?]::text[]")
+                                  : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
 QString SqlDialect::SearchCondition(const QString& text, int matches) const
 {
-    // SQLite: many matches are met walking the list newest first, which stops
-    // at the first screen ("+id" keeps it off the row id's index, which would
-    // fetch every match first); a few are fetched and sorted.
-    if (Indexed(text))
-        return matches >= kFewMatches
-                   ? QStringLiteral("+id IN (SELECT rowid FROM file_search WHERE file_search "
-                                    "MATCH ?)")
-                   : QStringLiteral("id IN (SELECT rowid FROM file_search WHERE file_search "
-                                    "MATCH ?)");
-    // Too short for a trigram index: SQLite reads the search text off an index
-    // of the list with it, PostgreSQL walks the list newest first ("|| ''"
-    // keeps it off the trigram index, which a short text would read whole).
-    if (IsSQLite())
-        return QStringLiteral("instr(search, ?) > 0");
-    return text.size() < kTrigram ? QStringLiteral("search || '' LIKE ? ESCAPE '\\'")
-                                  : QStringLiteral("search LIKE ? ESCAPE '\\'");
+    if (matches < kFewMatches)
+        return IndexedCondition(text);
+    // Walked newest first: SQLite reads the search text off an index of the
+    // list with it; "|| ''" keeps PostgreSQL off its indexes, which would
+    // fetch every match before the first screen.
+    return IsSQLite() ? QStringLiteral("instr(search, ?) > 0")
+                      : QStringLiteral("search || '' LIKE ? ESCAPE '\\'");
 }
 
-QString SqlDialect::SearchValue(const QString& text) const
+QString SqlDialect::SearchValue(const QString& text, int matches) const
 {
-    if (Indexed(text)) {
-        // One phrase: the trigram index matches it anywhere in the text.
-        QString phrase = text;
-        phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + phrase + QLatin1Char('"');
-    }
+    if (matches < kFewMatches)
+        return SearchIndexValue(text);
     return IsSQLite() ? text : LikePattern(text);
 }
 

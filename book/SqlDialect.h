@@ -3,7 +3,8 @@
 // What differs between the two databases a book lives in, and nothing else:
 // the driver, the row id's type, how a writing transaction begins and locks
 // the file it changes, the book's mark in a SQLite file, and the search
-// index (SQLite's FTS5 trigram table; PostgreSQL's pg_trgm index). Every
+// indexes (SQLite's FTS5 trigram table; PostgreSQL's pg_trgm index and its
+// index of short pieces). Every
 // other statement of the book is the same on both.
 
 #include <QString>
@@ -50,24 +51,36 @@ public:
         bool optional = false;
     };
     QList<Statement> SearchSchema() const;
+    // What the second version adds to it: an index of the one- and
+    // two-character pieces of each file's text, which a trigram index cannot
+    // answer (PostgreSQL: a GIN index of an array of them; SQLite keeps them
+    // as marks in its search rows, SearchRowText).
+    QStringList ShortSearchSchema() const;
 
     // SQLite keeps its search text in a table of its own, written by the save.
     bool KeepsSearchRows() const { return IsSQLite(); }
     QString DeleteSearchRow() const; // binds the file's id
-    QString InsertSearchRow() const; // binds the file's id and its text
+    QString InsertSearchRow() const; // binds the file's id and SearchRowText
+    // The text of a file's search row: its search text, then a mark for each
+    // piece of one or two characters of it, which a trigram index finds as
+    // a word of three ("\1ab" for "ab", "\2a\2" for "a").
+    static QString SearchRowText(const QString& search);
 
-    // The condition a search adds to the file list and the value it binds,
-    // for a text already in lower case. SQLite first counts, up to
-    // kFewMatches, the files its index finds (SearchCountQuery; none when
-    // the text is too short for the index): a few are fetched and sorted, many
-    // are met walking the list newest first, which stops at the first screen.
+    // A search, for a text already in lower case: first the files the index
+    // finds are counted up to kFewMatches (SearchCountQuery, SearchIndexValue).
+    // None: the list is empty without reading it. A few: they are fetched
+    // and sorted. Many: the list is walked newest first, which meets the
+    // first screen's files early and stops there (SearchCondition and
+    // SearchValue, given the count).
     static constexpr int kFewMatches = 2000;
     QString SearchCountQuery(const QString& text) const;
+    QString SearchIndexValue(const QString& text) const;
     QString SearchCondition(const QString& text, int matches) const;
-    QString SearchValue(const QString& text) const;
+    QString SearchValue(const QString& text, int matches) const;
 
 private:
-    bool Indexed(const QString& text) const;
+    // The condition the index answers, binding SearchIndexValue.
+    QString IndexedCondition(const QString& text) const;
 
     Kind m_kind;
 };
