@@ -814,6 +814,20 @@ SaveResult Book::Apply(const Change& change)
                     return refuse(QStringLiteral("the %1 of file %2 was issued already: %3 on %4")
                                       .arg(w.name, number, done->number, done->issueDate));
                 }
+                // A policy number is the underwriter's: one policy, one file.
+                auto other = Run(QStringLiteral("SELECT f.file_number FROM policies p JOIN files "
+                                                "f ON f.id = p.file_id WHERE p.number = ? AND "
+                                                "f.underwriter = ? AND p.file_id <> ? "
+                                                "ORDER BY f.file_number LIMIT 1"),
+                                 {w.number, file.details.underwriter, *id});
+                if (!other)
+                    return abandon(m_error);
+                if (other->next())
+                    return refuse(QStringLiteral("policy number %1 of %2 is issued already, to "
+                                                 "file %3; the %4 of file %5 needs its own")
+                                      .arg(w.number, file.details.underwriter,
+                                           other->value(0).toString(), w.name, number));
+                other->finish();
                 fresh.push_back({w.policy, w.number, change.date});
             }
             if (!asked) {
@@ -1162,6 +1176,17 @@ std::optional<BookFile> Book::Load(const QString& fileNumber, int revision)
     while (policies->next())
         file->policies.push_back({policies->value(0).toString(), policies->value(1).toString(),
                                   policies->value(2).toString()});
+    policies->finish();
+    if (status == QLatin1String("voided")) {
+        // A void is never undone: the first revision voided holds its reason.
+        auto voided = Run(QStringLiteral("SELECT reason FROM revisions WHERE file_id = ? AND "
+                                         "status = 'voided' ORDER BY revision LIMIT 1"),
+                          {id});
+        if (!voided)
+            return std::nullopt;
+        if (voided->next())
+            file->voidReason = voided->value(0).toString();
+    }
     return file;
 }
 
