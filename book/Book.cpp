@@ -185,7 +185,7 @@ QStringList SchemaVersion2(const SqlDialect& dialect)
                    "CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
                QStringLiteral("CREATE INDEX policies_by_number ON policies (number)"),
            }
-           + dialect.ShortSearchSchema();
+           + dialect.SearchSchemaVersion2();
 }
 
 const QString kRevisionColumns = QStringLiteral(
@@ -924,8 +924,8 @@ SaveResult Book::Apply(const Change& change)
         return abandon(m_error);
     if (m_dialect.KeepsSearchRows()
         && (!Run(m_dialect.DeleteSearchRow(), {*id})
-            || !Run(m_dialect.InsertSearchRow(),
-                    {*id, SqlDialect::SearchRowText(SearchText(saved))})))
+            || !Run(m_dialect.InsertSearchRow(), {SqlDialect::SearchRowText(SearchText(saved))})
+            || !Run(m_dialect.LinkSearchRow(), {*id})))
         return abandon(m_error);
     if (!Settle(*id, file, change.reason))
         return abandon(m_error);
@@ -938,16 +938,19 @@ SaveResult Book::Apply(const Change& change)
 
 bool Book::MarkSearchRows()
 {
-    auto files = Run(QStringLiteral("SELECT id, search FROM files"));
+    // Numbered afresh in the order the files changed.
+    auto files = Run(QStringLiteral("SELECT id, search FROM files ORDER BY changed_at, id"));
     if (!files)
         return false;
     QList<std::pair<qint64, QString>> rows;
     while (files->next())
         rows.push_back({files->value(0).toLongLong(), files->value(1).toString()});
     files->finish();
+    if (!Run(QStringLiteral("DELETE FROM file_search")))
+        return false;
     for (const auto& [id, search] : rows)
-        if (!Run(m_dialect.DeleteSearchRow(), {id})
-            || !Run(m_dialect.InsertSearchRow(), {id, SqlDialect::SearchRowText(search)}))
+        if (!Run(m_dialect.InsertSearchRow(), {SqlDialect::SearchRowText(search)})
+            || !Run(m_dialect.LinkSearchRow(), {id}))
             return false;
     return true;
 }
@@ -1212,7 +1215,14 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
     QStringList conditions;
     QVariantList values;
     const QString find = filter.find.trimmed().toLower();
-    if (!find.isEmpty()) {
+    QString from = QStringLiteral("files");
+    QString order = QStringLiteral("changed_at DESC, id DESC");
+    if (!find.isEmpty() && m_dialect.SearchesInOrder()) {
+        from = m_dialect.OrderedSearchFrom();
+        order = m_dialect.OrderedSearchOrder();
+        conditions << m_dialect.OrderedSearchCondition();
+        values << m_dialect.SearchIndexValue(find);
+    } else if (!find.isEmpty()) {
         auto counted = Run(m_dialect.SearchCountQuery(find), {m_dialect.SearchIndexValue(find)});
         if (!counted || !counted->next())
             return std::nullopt;
@@ -1231,10 +1241,10 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
         conditions << QStringLiteral("underwriter = ?");
         values << filter.underwriter;
     }
-    QString sql = QStringLiteral("SELECT %1 FROM files").arg(kSummaryColumns);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(kSummaryColumns, from);
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY changed_at DESC, id DESC LIMIT ? OFFSET ?");
+    sql += QStringLiteral(" ORDER BY %1 LIMIT ? OFFSET ?").arg(order);
     values << (limit < 0 ? std::numeric_limits<int>::max() : limit) << offset;
     auto query = Run(sql, values);
     if (!query)

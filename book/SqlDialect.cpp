@@ -82,10 +82,11 @@ QList<SqlDialect::Statement> SqlDialect::SearchSchema() const
              true}};
 }
 
-QStringList SqlDialect::ShortSearchSchema() const
+QStringList SqlDialect::SearchSchemaVersion2() const
 {
     if (IsSQLite())
-        return {};
+        return {QStringLiteral("ALTER TABLE files ADD COLUMN search_row INTEGER"),
+                QStringLiteral("CREATE INDEX files_by_search_row ON files (search_row)")};
     // Every piece of one or two characters of the text; its cost tells the
     // planner to read the index rather than compute it row by row.
     return {QStringLiteral(
@@ -100,12 +101,33 @@ QStringList SqlDialect::ShortSearchSchema() const
 
 QString SqlDialect::DeleteSearchRow() const
 {
-    return QStringLiteral("DELETE FROM file_search WHERE rowid = ?");
+    return QStringLiteral(
+        "DELETE FROM file_search WHERE rowid = (SELECT search_row FROM files WHERE id = ?)");
 }
 
 QString SqlDialect::InsertSearchRow() const
 {
-    return QStringLiteral("INSERT INTO file_search (rowid, search) VALUES (?, ?)");
+    return QStringLiteral("INSERT INTO file_search (search) VALUES (?)");
+}
+
+QString SqlDialect::LinkSearchRow() const
+{
+    return QStringLiteral("UPDATE files SET search_row = last_insert_rowid() WHERE id = ?");
+}
+
+QString SqlDialect::OrderedSearchFrom() const
+{
+    return QStringLiteral("file_search JOIN files ON files.search_row = file_search.rowid");
+}
+
+QString SqlDialect::OrderedSearchCondition() const
+{
+    return QStringLiteral("file_search MATCH ?");
+}
+
+QString SqlDialect::OrderedSearchOrder() const
+{
+    return QStringLiteral("file_search.rowid DESC");
 }
 
 QString SqlDialect::SearchRowText(const QString& search)

@@ -51,22 +51,34 @@ public:
         bool optional = false;
     };
     QList<Statement> SearchSchema() const;
-    // What the second version adds to it: an index of the one- and
-    // two-character pieces of each file's text, which a trigram index cannot
-    // answer (PostgreSQL: a GIN index of an array of them; SQLite keeps them
-    // as marks in its search rows, SearchRowText).
-    QStringList ShortSearchSchema() const;
+    // What the second version adds to it. PostgreSQL: an index of the one-
+    // and two-character pieces of each file's text, which a trigram index
+    // cannot answer (a GIN index of an array of them). SQLite: its search
+    // rows hold marks of those pieces (SearchRowText), and are numbered in
+    // the order the files changed (a save gives its file's row the next
+    // number, kept in files.search_row), so that the index itself gives the
+    // matches newest change first and stops at the first screen.
+    QStringList SearchSchemaVersion2() const;
 
-    // SQLite keeps its search text in a table of its own, written by the save.
+    // SQLite keeps its search text in a table of its own, written by the save:
+    // the file's row deleted, a new one inserted, and linked to the file.
     bool KeepsSearchRows() const { return IsSQLite(); }
     QString DeleteSearchRow() const; // binds the file's id
-    QString InsertSearchRow() const; // binds the file's id and SearchRowText
+    QString InsertSearchRow() const; // binds SearchRowText
+    QString LinkSearchRow() const;   // binds the file's id
     // The text of a file's search row: its search text, then a mark for each
     // piece of one or two characters of it, which a trigram index finds as
     // a word of three ("\1ab" for "ab", "\2a\2" for "a").
     static QString SearchRowText(const QString& search);
 
-    // A search, for a text already in lower case: first the files the index
+    // SQLite's search: the files its index matches (binding SearchIndexValue),
+    // newest change first, read in the index's order.
+    bool SearchesInOrder() const { return IsSQLite(); }
+    QString OrderedSearchFrom() const;
+    QString OrderedSearchCondition() const;
+    QString OrderedSearchOrder() const;
+
+    // PostgreSQL's search, for a text already in lower case: first the files the index
     // finds are counted up to kFewMatches (SearchCountQuery, SearchIndexValue).
     // None: the list is empty without reading it. A few: they are fetched
     // and sorted. Many: the list is walked newest first, which meets the
