@@ -1221,15 +1221,18 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
         from = m_dialect.OrderedSearchFrom();
         order = m_dialect.OrderedSearchOrder();
         conditions << m_dialect.OrderedSearchCondition();
-        values << m_dialect.SearchIndexValue(find);
+        values << SqlDialect::SearchIndexValue(find);
     } else if (!find.isEmpty()) {
-        auto counted = Run(m_dialect.SearchCountQuery(find), {m_dialect.SearchIndexValue(find)});
-        if (!counted || !counted->next())
-            return std::nullopt;
-        const int matches = counted->value(0).toInt();
-        if (matches == 0)
-            return QList<FileSummary>();
-        counted->finish();
+        int matches = 0;
+        if (m_dialect.CountsFirst(find)) {
+            auto counted = Run(m_dialect.SearchCountQuery(), {find});
+            if (!counted || !counted->next())
+                return std::nullopt;
+            matches = counted->value(0).toInt();
+            if (matches == 0)
+                return QList<FileSummary>();
+            counted->finish();
+        }
         conditions << m_dialect.SearchCondition(find, matches);
         values << m_dialect.SearchValue(find, matches);
     }

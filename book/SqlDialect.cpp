@@ -87,16 +87,19 @@ QStringList SqlDialect::SearchSchemaVersion2() const
     if (IsSQLite())
         return {QStringLiteral("ALTER TABLE files ADD COLUMN search_row INTEGER"),
                 QStringLiteral("CREATE INDEX files_by_search_row ON files (search_row)")};
-    // Every piece of one or two characters of the text; its cost tells the
-    // planner to read the index rather than compute it row by row.
+    // Every piece of one or two characters of the text, kept beside it; the
+    // index is written at each save rather than queued, so that a search
+    // never reads a queue.
     return {QStringLiteral(
                 "CREATE FUNCTION book_search_pieces(text) RETURNS text[] LANGUAGE sql IMMUTABLE "
-                "STRICT PARALLEL SAFE COST 10000 AS 'SELECT array_agg(DISTINCT piece) FROM "
+                "STRICT PARALLEL SAFE AS 'SELECT array_agg(DISTINCT piece) FROM "
                 "(SELECT substr($1, i, 2) AS piece FROM generate_series(1, length($1)) AS i "
                 "UNION ALL SELECT substr($1, i, 1) FROM generate_series(1, length($1)) AS i) "
                 "AS pieces'"),
-            QStringLiteral("CREATE INDEX files_search_pieces ON files USING gin "
-                           "(book_search_pieces(search))")};
+            QStringLiteral("ALTER TABLE files ADD COLUMN search_pieces text[] GENERATED ALWAYS "
+                           "AS (book_search_pieces(search)) STORED"),
+            QStringLiteral("CREATE INDEX files_search_pieces ON files USING gin (search_pieces) "
+                           "WITH (fastupdate = off)")};
 }
 
 QString SqlDialect::DeleteSearchRow() const
@@ -145,55 +148,42 @@ QString SqlDialect::SearchRowText(const QString& search)
     return search + QLatin1Char('\n') + marks;
 }
 
-QString SqlDialect::SearchCountQuery(const QString& text) const
+QString SqlDialect::SearchIndexValue(const QString& text)
 {
-    if (IsSQLite())
-        return QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM file_search WHERE "
-                              "file_search MATCH ? LIMIT %1)")
-            .arg(kFewMatches);
-    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM files WHERE %1 LIMIT %2) AS found")
-        .arg(IndexedCondition(text))
+    // One phrase: the trigram index matches it anywhere in the text; a
+    // shorter text is found by its mark.
+    QString phrase = text.size() == 1   ? kOneMark + text + kOneMark
+                     : text.size() == 2 ? kTwoMark + text
+                                        : text;
+    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + phrase + QLatin1Char('"');
+}
+
+bool SqlDialect::CountsFirst(const QString& text) const
+{
+    return !IsSQLite() && text.size() < kTrigram;
+}
+
+QString SqlDialect::SearchCountQuery() const
+{
+    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM files WHERE search_pieces @> "
+                          "ARRAY[?]::text[] LIMIT %1) AS found")
         .arg(kFewMatches);
-}
-
-QString SqlDialect::SearchIndexValue(const QString& text) const
-{
-    if (IsSQLite()) {
-        // One phrase: the trigram index matches it anywhere in the text; a
-        // shorter text is found by its mark.
-        QString phrase = text.size() == 1   ? kOneMark + text + kOneMark
-                         : text.size() == 2 ? kTwoMark + text
-                                            : text;
-        phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + phrase + QLatin1Char('"');
-    }
-    return text.size() < kTrigram ? text : LikePattern(text);
-}
-
-QString SqlDialect::IndexedCondition(const QString& text) const
-{
-    if (IsSQLite())
-        return QStringLiteral("id IN (SELECT rowid FROM file_search WHERE file_search MATCH ?)");
-    return text.size() < kTrigram ? QStringLiteral("book_search_pieces(search) @> ARRAY[?]::text[]")
-                                  : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
 QString SqlDialect::SearchCondition(const QString& text, int matches) const
 {
-    if (matches < kFewMatches)
-        return IndexedCondition(text);
-    // Walked newest first: SQLite reads the search text off an index of the
-    // list with it; "|| ''" keeps PostgreSQL off its indexes, which would
-    // fetch every match before the first screen.
-    return IsSQLite() ? QStringLiteral("instr(search, ?) > 0")
-                      : QStringLiteral("search || '' LIKE ? ESCAPE '\\'");
+    if (CountsFirst(text) && matches < kFewMatches)
+        return QStringLiteral("search_pieces @> ARRAY[?]::text[]");
+    // "|| ''" keeps a short text off the trigram index, which would read
+    // it whole: the list is walked newest first.
+    return text.size() < kTrigram ? QStringLiteral("search || '' LIKE ? ESCAPE '\\'")
+                                  : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
 QString SqlDialect::SearchValue(const QString& text, int matches) const
 {
-    if (matches < kFewMatches)
-        return SearchIndexValue(text);
-    return IsSQLite() ? text : LikePattern(text);
+    return CountsFirst(text) && matches < kFewMatches ? text : LikePattern(text);
 }
 
 } // namespace Book

@@ -78,22 +78,23 @@ public:
     QString OrderedSearchCondition() const;
     QString OrderedSearchOrder() const;
 
-    // PostgreSQL's search, for a text already in lower case: first the files the index
-    // finds are counted up to kFewMatches (SearchCountQuery, SearchIndexValue).
-    // None: the list is empty without reading it. A few: they are fetched
-    // and sorted. Many: the list is walked newest first, which meets the
-    // first screen's files early and stops there (SearchCondition and
-    // SearchValue, given the count).
-    static constexpr int kFewMatches = 2000;
-    QString SearchCountQuery(const QString& text) const;
-    QString SearchIndexValue(const QString& text) const;
+    // The value the SQLite search binds, for a text already in lower case.
+    static QString SearchIndexValue(const QString& text);
+
+    // PostgreSQL's search. A text of three characters or more is found by
+    // the trigram index (the planner chooses between fetching the matches
+    // and walking the list newest first). A shorter one is first counted on
+    // the index of pieces, up to kFewMatches (SearchCountQuery, binding the
+    // text): none, the list is empty without reading it; a few are fetched
+    // and sorted; many are met walking the list newest first, which stops
+    // at the first screen (SearchCondition and SearchValue, given the count).
+    static constexpr int kFewMatches = 300;
+    bool CountsFirst(const QString& text) const;
+    QString SearchCountQuery() const;
     QString SearchCondition(const QString& text, int matches) const;
     QString SearchValue(const QString& text, int matches) const;
 
 private:
-    // The condition the index answers, binding SearchIndexValue.
-    QString IndexedCondition(const QString& text) const;
-
     Kind m_kind;
 };
 

@@ -313,7 +313,8 @@ QStringList Rows(const Book::BookLocation& location)
                     if (const QString column = query.record().fieldName(i);
                         column != QLatin1String("status") && column != QLatin1String("reason")
                         && column != QLatin1String("pending")
-                        && column != QLatin1String("search_row"))
+                        && column != QLatin1String("search_row")
+                        && column != QLatin1String("search_pieces"))
                         row << query.value(i).toString();
                 rows << row.join(QLatin1Char('|'));
             }
