@@ -484,6 +484,15 @@ bool Book::MakeOrUpgrade(int fromVersion)
         m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
         return false;
     }
+    // Two programs making one PostgreSQL book at once: the second waits for
+    // the first's book (SQLite's write lock is taken by the BEGIN).
+    if (!m_dialect.IsSQLite()
+        && !Run(
+            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SqlDialect::kApplicationId))) {
+        m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
+        Rollback();
+        return false;
+    }
     const auto fail = [&](const QString& what) {
         m_error
             = QStringLiteral("%1 could not be %2: %3").arg(m_location.Describe(), what, m_error);

@@ -294,6 +294,28 @@ QSqlDatabase Connect(const Book::BookLocation& location, const QString& name)
     return database;
 }
 
+// Two desks importing into one empty PostgreSQL book at once: the first
+// makes the book while the other waits, and every row of both is kept.
+TEST(BookConcurrencyTest, TwoImportsAtOnceIntoOnePostgreSqlBookKeepEveryRow)
+{
+    TARNWELL_REQUIRE_DATABASE(Database::PostgreSQL);
+    BookPlace place(Database::PostgreSQL);
+    QTemporaryDir folder;
+    QProcess first, second;
+    first.start(TARNWELL_BOOK_PROGRAM, {"--database", place.Address(), "import",
+                                        Closings(folder, QStringLiteral("A"), 300)});
+    second.start(TARNWELL_BOOK_PROGRAM, {"--database", place.Address(), "import",
+                                         Closings(folder, QStringLiteral("B"), 300)});
+    for (QProcess* child : {&first, &second}) {
+        ASSERT_TRUE(child->waitForFinished(180000));
+        EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+    }
+    const auto numbers = OpenForWriting(place.Location())->FileNumbers();
+    ASSERT_TRUE(numbers);
+    EXPECT_EQ(numbers->size(), 600);
+    EXPECT_TRUE(numbers->contains(QStringLiteral("A-300")) && numbers->contains("B-1"));
+}
+
 // Every row of the first version's tables, as text.
 QStringList Rows(const Book::BookLocation& location)
 {
@@ -344,10 +366,11 @@ TEST_F(BookFaultTest, TheFirstVersionsBookOpensSavesAndReopens)
         // two letters, newest change first.
         for (const auto& [find, first] :
              {std::pair{"smith", "2026-00001"}, std::pair{"ow", "2026-00002"},
-              std::pair{"bank", "2026-00001"}})
-            EXPECT_EQ(book->Find({QString::fromLatin1(find), {}, {}})->at(0).fileNumber,
-                      QLatin1String(first))
-                << find;
+              std::pair{"bank", "2026-00001"}}) {
+            const auto found = book->Find({QString::fromLatin1(find), {}, {}});
+            ASSERT_TRUE(found && !found->isEmpty()) << find;
+            EXPECT_EQ(found->at(0).fileNumber, QLatin1String(first)) << find;
+        }
         const auto refinance = book->Load(QStringLiteral("2026-00002"));
         ASSERT_TRUE(refinance);
         EXPECT_EQ(refinance->details.buyers, QStringLiteral("=Carl Owens"));
