@@ -270,13 +270,13 @@ TEST(ClosingOutput, TheKeyboardReachesEveryControlInOrder)
     EXPECT_EQ(visited, expected);
     // Across the file above both columns, and on to the split.
     visited = {driver.FocusName()};
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 13; ++i) {
         driver.Key(Qt::Key_Tab);
         visited.append(driver.FocusName());
     }
     EXPECT_EQ(visited, (QStringList{"fileNumber", "underwriter", "closingDate", "buyers", "sellers",
                                     "lender", "property", "county", "note", "open", "save",
-                                    "settings", "split"}));
+                                    "settings", "issuePolicies", "split"}));
     for (const auto& [key, name] : {std::pair{Qt::Key_P, "price"},
                                     {Qt::Key_N, "priorLoan"},
                                     {Qt::Key_E, "endorsementList"},
