@@ -108,6 +108,8 @@ void PagedDocument::Table(const QStringList& header, const QList<QStringList>& r
     format.setBottomMargin(10 * kPoint);
     const int rowCount = static_cast<int>(rows.size() + (header.isEmpty() ? 0 : 1)
                                           + (boldRow.isEmpty() ? 0 : 1));
+    // One edit: the table is laid out once, not again after each cell.
+    m_cursor.beginEditBlock();
     QTextTable* table = m_cursor.insertTable(rowCount, static_cast<int>(widths.size()), format);
     m_tables.append({table, !header.isEmpty()});
     int row = 0;
@@ -117,6 +119,7 @@ void PagedDocument::Table(const QStringList& header, const QList<QStringList>& r
         Row(table, row++, cells, textColumns, false, {});
     if (!boldRow.isEmpty())
         Row(table, row, boldRow, textColumns, true, {});
+    m_cursor.endEditBlock();
     // The next paragraph goes in the empty one that follows a table.
     m_cursor.movePosition(QTextCursor::End);
     m_started = false;

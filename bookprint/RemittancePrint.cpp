@@ -33,13 +33,13 @@ QString MonthName(const QString& month)
     return Dated(month + QStringLiteral("-01"), QStringLiteral("MMMM yyyy"));
 }
 
-// "Liability 250,000.00; Prior Policy Liability 140,000.00".
+// "Liability 150,000.00", and under it "Prior Policy Liability 140,000.00".
 QString PricedOn(const Book::StoredLine& line)
 {
     QStringList parts;
     for (const Book::StoredPricedOn& on : line.pricedOn)
         parts.append(on.name + u' ' + Cents(on.cents));
-    return parts.join(QStringLiteral("; "));
+    return parts.join(u'\n');
 }
 
 // The lines and the late lines are listed alike; an adjustment gives its
@@ -48,12 +48,12 @@ const QStringList kLineHeader{QStringLiteral("File"),   QStringLiteral("Insured"
                               QStringLiteral("Policy"), QStringLiteral("Issued"),
                               QStringLiteral("Code"),   QStringLiteral("Priced on"),
                               QStringLiteral("Gross"),  QStringLiteral("Remit")};
-const QList<qreal> kLineWidths{12, 16, 11, 12, 7, 18, 12, 12};
+const QList<qreal> kLineWidths{11, 14, 10, 11, 6, 24, 12, 12};
 const QStringList kAdjustmentHeader{QStringLiteral("File"),   QStringLiteral("Insured"),
                                     QStringLiteral("Policy"), QStringLiteral("Issued"),
                                     QStringLiteral("Reason"), QStringLiteral("Gross"),
                                     QStringLiteral("Remit")};
-const QList<qreal> kAdjustmentWidths{12, 16, 11, 12, 25, 12, 12};
+const QList<qreal> kAdjustmentWidths{11, 14, 10, 11, 30, 12, 12};
 
 QStringList Cells(const Book::ReportLine& row)
 {
@@ -109,7 +109,7 @@ bool PaintRemittanceReport(QPagedPaintDevice& device, const Book::RemittanceRepo
                                      QPageLayout::Point));
 
     QFont font = QGuiApplication::font();
-    font.setPointSizeF(9);
+    font.setPointSizeF(8.5);
     // Without ligatures, so that text copied or searched in the PDF reads
     // "effective", not "e\u{fb00}ective"; Qt sets none on spaced letters.
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
@@ -161,7 +161,7 @@ QByteArray RemittanceReportPdf(const Book::RemittanceReport& report, const Book:
                             .arg(report.underwriter, MonthName(report.month)));
         writer.setCreator(QStringLiteral("Tarnwell"));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                         QMarginsF(43.2, 43.2, 43.2, 43.2), QPageLayout::Point));
+                                         QMarginsF(36, 36, 36, 36), QPageLayout::Point));
         if (!PaintRemittanceReport(writer, report, agency))
             return {};
     }
