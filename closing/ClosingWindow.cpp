@@ -6,6 +6,7 @@
 #include "closing/EndorsementPicker.h"
 #include "closing/FieldNote.h"
 #include "closing/QuoteDocument.h"
+#include "closing/ReportDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -189,6 +190,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
       m_save(new QPushButton(tr("Save"))),
       m_editSettings(new QPushButton(tr("Settings…"))),
       m_issuePolicies(new QPushButton(tr("Issue policies…"))),
+      m_report(new QPushButton(tr("Remittance report…"))),
       m_due(new QPushButton),
       m_bookOnCommandLine(bookOnCommandLine)
 {
@@ -223,7 +225,9 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     m_issuePolicies->setObjectName(QStringLiteral("issuePolicies"));
     for (int row = 0; row < 3; ++row)
         file->addWidget(std::array{m_open, m_save, m_editSettings}[row], row, 6);
+    m_report->setObjectName(QStringLiteral("report"));
     file->addWidget(m_issuePolicies, 0, 7);
+    file->addWidget(m_report, 1, 7);
     m_bookNote->setObjectName(QStringLiteral("bookNote"));
     file->addWidget(m_bookNote, 3, 0, 1, 6);
     // What needs doing, counted when the book opens; a click lists it.
@@ -329,7 +333,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_newQuote);
     buttons->addStretch(1);
-    for (QPushButton* button : {m_open, m_save, m_editSettings, m_issuePolicies})
+    for (QPushButton* button : {m_open, m_save, m_editSettings, m_issuePolicies, m_report})
         button->setAccessibleName(button->text().remove(u'…'));
     for (QPushButton* button : {m_newQuote, m_copyQuote, m_copyTotal, m_print, m_savePdf}) {
         button->setAccessibleName(button->text().remove(u'&').remove(u'…'));
@@ -376,6 +380,8 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
         tr("The agency that heads the quote, the book, and when policies and remittances "
            "are due"));
     m_issuePolicies->setToolTip(tr("The file's policies: issue them, or void the file"));
+    m_report->setToolTip(tr("The month's remittance report of an underwriter: preview, print, "
+                            "PDF"));
     m_due->setToolTip(tr("Files whose policies are not issued, and remittances not sent"));
 
     // The book's commands, together in its menu.
@@ -390,6 +396,8 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
         ->setObjectName(QStringLiteral("issuePoliciesAction"));
     bookMenu->addAction(tr("What needs doing…"), this, &ClosingWindow::ShowDue)
         ->setObjectName(QStringLiteral("dueAction"));
+    bookMenu->addAction(tr("Remittance report…"), this, [this] { ShowReport(); })
+        ->setObjectName(QStringLiteral("reportAction"));
     bookMenu->addSeparator();
     bookMenu->addAction(tr("Settings…"), this, &ClosingWindow::EditSettings);
 
@@ -442,6 +450,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
                                 m_save,
                                 m_editSettings,
                                 m_issuePolicies,
+                                m_report,
                                 m_due,
                                 m_split,
                                 m_coverage,
@@ -483,6 +492,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     connect(m_editSettings, &QPushButton::clicked, this, &ClosingWindow::EditSettings);
     connect(m_issuePolicies, &QPushButton::clicked, this, &ClosingWindow::IssuePolicies);
     connect(m_due, &QPushButton::clicked, this, &ClosingWindow::ShowDue);
+    connect(m_report, &QPushButton::clicked, this, [this] { ShowReport(); });
     for (QLineEdit* edit :
          {m_fileNumber, m_buyers, m_sellers, m_property, m_county, m_lender, m_closingDate, m_note})
         connect(edit, &QLineEdit::textChanged, this, &ClosingWindow::ShowTitle);
@@ -867,33 +877,41 @@ void ClosingWindow::Print()
         return;
     QPrinter printer(QPrinter::HighResolution);
     SetUpPrinter(printer);
-    const bool accepted = m_dialogs.print ? m_dialogs.print(printer) : [&] {
-        QPrintDialog dialog(&printer, this);
-        dialog.setWindowTitle(tr("Print Quote"));
-        return dialog.exec() == QDialog::Accepted;
-    }();
-    if (accepted && !PrintQuote(printer, m_request, *m_quote, QDate::currentDate(), Heading()))
+    if (AskPrinter(printer, tr("Print Quote"))
+        && !PrintQuote(printer, m_request, *m_quote, QDate::currentDate(), Heading()))
         QMessageBox::warning(this, tr("Print Quote"),
                              tr("The quote could not be printed: the printer did not start."));
+}
+
+bool ClosingWindow::AskPrinter(QPrinter& printer, const QString& title)
+{
+    if (m_dialogs.print)
+        return m_dialogs.print(printer);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString ClosingWindow::AskPdfName(const QString& title, const QString& suggested)
+{
+    if (m_dialogs.pdfFileName)
+        return m_dialogs.pdfFileName();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
+    // The dialog adds ".pdf" itself, before it asks whether to replace a
+    // file of that name.
+    QFileDialog dialog(this, title, QDir(folder).filePath(suggested), tr("PDF files (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 void ClosingWindow::SaveAsPdf()
 {
     if (!m_quote)
         return;
-    QString name = m_dialogs.pdfFileName ? m_dialogs.pdfFileName() : [this] {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (!QDir(folder).exists())
-            folder = QDir::homePath();
-        // The dialog adds ".pdf" itself, before it asks whether to replace a
-        // file of that name.
-        QFileDialog dialog(this, tr("Save Quote as PDF"),
-                           QDir(folder).filePath(QStringLiteral("title-quote.pdf")),
-                           tr("PDF files (*.pdf)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    }();
+    QString name = AskPdfName(tr("Save Quote as PDF"), QStringLiteral("title-quote.pdf"));
     if (name.isEmpty())
         return;
     if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
@@ -1394,6 +1412,34 @@ void ClosingWindow::ShowDue()
         if (MayLeave())
             LoadFile(number);
     });
+    connect(dialog, &DueDialog::ShowReport, this,
+            [this](const QString& underwriter, const QString& month) {
+                ShowReport(underwriter, month);
+            });
+    dialog->open();
+}
+
+void ClosingWindow::ShowReport(const QString& underwriter, const QString& month)
+{
+    if (m_location && !m_location->IsPostgreSql() && !QFileInfo::exists(m_location->path)) {
+        m_bookNote->ShowHint(tr("The book holds no files yet; no policy is issued to report."));
+        return;
+    }
+    Book::Book* book = OpenBook(false);
+    if (!book)
+        return;
+    const Book::BookSettings settings = Book::ReadBookSettings(m_settings);
+    // The month usually remitted is the one just ended.
+    const QString shown = month.isEmpty() ? Book::MonthOfDate(book->Today().addMonths(-1)) : month;
+    ReportDialog::Dialogs dialogs{
+        [this](QPrinter& printer) { return AskPrinter(printer, tr("Print Report")); },
+        [this](const QString& title, const QString& suggested) {
+            return AskPdfName(title, suggested);
+        }};
+    auto* dialog = new ReportDialog(*book, settings.agency, std::move(dialogs),
+                                    underwriter.isEmpty() ? settings.underwriter : underwriter,
+                                    shown, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
 

@@ -96,6 +96,9 @@ public:
     void IssuePolicies();
     // What needs doing in the book, listed.
     void ShowDue();
+    // The month's remittance report of an underwriter, previewed; by
+    // default the settings' underwriter and last month.
+    void ShowReport(const QString& underwriter = {}, const QString& month = {});
 
     // An amount as the agent pastes it, ready for the engine's reader:
     // Unicode blanks and line breaks around it go, and one leading "$".
@@ -123,6 +126,9 @@ private:
     void CopyTotal();
     void Print();
     void SaveAsPdf();
+    // The printer's dialog, and the name of a PDF to write (empty: cancelled).
+    bool AskPrinter(QPrinter& printer, const QString& title);
+    QString AskPdfName(const QString& title, const QString& suggested);
     void RememberSplit(const QString& text);
     QString SplitHint() const;
     void FitToScreen();
@@ -173,7 +179,7 @@ private:
         *m_closingDate, *m_note;
     QComboBox* m_underwriter;
     FieldNote* m_bookNote;
-    QPushButton *m_open, *m_save, *m_editSettings, *m_issuePolicies, *m_due;
+    QPushButton *m_open, *m_save, *m_editSettings, *m_issuePolicies, *m_report, *m_due;
     // The book: where it is (nothing when it cannot be told), and open.
     std::optional<QString> m_bookOnCommandLine;
     std::optional<Book::BookLocation> m_location;

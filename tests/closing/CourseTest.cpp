@@ -1,6 +1,7 @@
 // The file's course from the window: policies issued and a file voided, a
-// change to an issued file saved only as an amendment with its reason, and
-// what needs doing counted when the book opens. Real SQLite books in
+// change to an issued file saved only as an amendment with its reason, what
+// needs doing counted when the book opens, and the month's remittance report
+// previewed, printed and saved as PDF. Real SQLite books in
 // temporary folders; dates counted back from today, as the book counts them.
 
 #include "ClosingDriver.h"
@@ -12,10 +13,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -46,6 +51,16 @@ void SaveFile(ClosingDriver& driver, const QString& number, const QDate& closing
     driver.Type("closingDate", closing.toString(Qt::ISODate));
     driver.Click("split");
     driver.Key(Qt::Key_S, Qt::ControlModifier);
+}
+
+std::unique_ptr<Book::Book> OpenBook(const ClosingDriver& driver)
+{
+    QString error;
+    auto book = Book::Book::Open(
+        std::get<Book::BookLocation>(Book::ReadLocation(driver.BookPath())), Book::Access::Write,
+        error);
+    EXPECT_TRUE(book) << error.toStdString();
+    return book;
 }
 
 std::optional<Book::BookFile> Stored(const QString& book, const QString& number)
@@ -177,11 +192,8 @@ TEST(ClosingCourse, AChangeToAnIssuedFileIsSavedOnlyAsAnAmendmentWithItsReason)
     driver.Enter(kPurchase);
     SaveFile(driver, QStringLiteral("2026-00031"), Today().addDays(-3));
     {
-        QString error;
-        auto book = Book::Book::Open(
-            std::get<Book::BookLocation>(Book::ReadLocation(driver.BookPath())),
-            Book::Access::Write, error);
-        ASSERT_TRUE(book) << error.toStdString();
+        auto book = OpenBook(driver);
+        ASSERT_TRUE(book);
         ASSERT_EQ(book->Issue(QStringLiteral("2026-00031"), Today().toString(Qt::ISODate),
                               QStringLiteral("OP-1"), QStringLiteral("LP-1"))
                       .status,
@@ -267,6 +279,71 @@ TEST(ClosingCourse, WhatNeedsDoingIsCountedWhenTheBookOpensAndOpensAFile)
     QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(driver.Text("fileNumber"), QStringLiteral("2026-00041"));
     EXPECT_EQ(driver.Text("price"), QString());
+}
+
+// Last month's report, as the agent checks it before the check goes out:
+// the preview's totals, the page printed and the PDF saved; once sent, the
+// PDF kept then, byte for byte.
+TEST(ClosingCourse, TheMonthsReportIsPreviewedPrintedAndSavedAsPdf)
+{
+    QTemporaryDir folder;
+    const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
+    const QString saved = folder.filePath(QStringLiteral("saved.pdf"));
+    ClosingDriver driver({[&] { return saved; },
+                          [&](QPrinter& printer) {
+                              printer.setOutputFormat(QPrinter::PdfFormat);
+                              printer.setOutputFileName(printed);
+                              return true;
+                          },
+                          {}});
+    driver.Settings().setValue("agency/name", "Ozark Title & Closing Co.");
+    const QDate first(Today().year(), Today().month(), 1);
+    const QDate issued = first.addMonths(-1);
+    const QString month = issued.toString(QStringLiteral("yyyy-MM"));
+    driver.Enter(kPurchase);
+    SaveFile(driver, QStringLiteral("2026-00050"), issued);
+    auto book = OpenBook(driver);
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->Issue(QStringLiteral("2026-00050"), issued.toString(Qt::ISODate),
+                          QStringLiteral("OP-7"), QStringLiteral("LP-7"))
+                  .status,
+              Book::SaveResult::Status::Saved);
+
+    driver.Click("report");
+    ASSERT_NE(driver.Find("reportDialog"), nullptr);
+    EXPECT_EQ(driver.Text("reportMonth"), month);
+    EXPECT_EQ(AccessibleName(driver.Find("reportMonth")), QStringLiteral("Month"));
+    // 650.00 + 35.00 + 0.00 + 50.00 + 25.00; 97.50 + 5.25 + 0.00 + 7.50 + 25.00.
+    EXPECT_EQ(driver.Text("reportTotals"),
+              QStringLiteral("5 lines · Gross 760.00 · Remit 135.25 · 0 adjustments 0.00 · "
+                             "Check 135.25"));
+    EXPECT_EQ(driver.Find<QPrintPreviewWidget>("reportPreview")->pageCount(), 1);
+
+    driver.Click("printReport");
+    driver.Click("saveReportPdf");
+    for (const QString& file : {printed, saved}) {
+        QString error;
+        const QStringList pages = PdfPages(file, &error);
+        ASSERT_EQ(pages.size(), 1) << file.toStdString() << error.toStdString();
+        for (const char* shown :
+             {"Ozark Title & Closing Co.", "2026-00050", "OP-7", "LP-7", "135.25", "Page 1 of 1"})
+            EXPECT_TRUE(pages[0].contains(QString::fromUtf8(shown))) << shown;
+    }
+
+    // Sent: what was kept then is what is saved.
+    auto report = book->Report(QStringLiteral("QMV"), month);
+    ASSERT_TRUE(report);
+    report->checkNumber = QStringLiteral("1001");
+    report->paidDate = first.toString(Qt::ISODate);
+    report->pdf = QByteArray("%PDF-1.4 as sent\n");
+    ASSERT_TRUE(book->MarkSent(*report)) << book->error().toStdString();
+    driver.Type("reportMonth", month);
+    EXPECT_TRUE(
+        Note(driver, "reportNote").startsWith("Sent: check 1001, paid " + report->paidDate));
+    driver.Click("saveReportPdf");
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("%PDF-1.4 as sent\n"));
 }
 
 } // namespace
