@@ -392,14 +392,14 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     bookMenu->addAction(open);
     bookMenu->addAction(save);
     bookMenu->addSeparator();
-    bookMenu->addAction(tr("Issue policies…"), this, &ClosingWindow::IssuePolicies)
+    bookMenu->addAction(tr("&Issue policies…"), this, &ClosingWindow::IssuePolicies)
         ->setObjectName(QStringLiteral("issuePoliciesAction"));
-    bookMenu->addAction(tr("What needs doing…"), this, &ClosingWindow::ShowDue)
+    bookMenu->addAction(tr("What &needs doing…"), this, &ClosingWindow::ShowDue)
         ->setObjectName(QStringLiteral("dueAction"));
-    bookMenu->addAction(tr("Remittance report…"), this, [this] { ShowReport(); })
+    bookMenu->addAction(tr("&Remittance report…"), this, [this] { ShowReport(); })
         ->setObjectName(QStringLiteral("reportAction"));
     bookMenu->addSeparator();
-    bookMenu->addAction(tr("Settings…"), this, &ClosingWindow::EditSettings);
+    bookMenu->addAction(tr("&Settings…"), this, &ClosingWindow::EditSettings);
 
     auto* figuresHead = new QHBoxLayout;
     figuresHead->addWidget(Caption(tr("Fi&gures"), m_figures));

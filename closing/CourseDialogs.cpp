@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -85,7 +86,8 @@ PoliciesDialog::PoliciesDialog(Book::Book& book, const QString& fileNumber, AskF
       m_void(new QPushButton(tr("&Void file…")))
 {
     setObjectName(QStringLiteral("policiesDialog"));
-    setWindowTitle(tr("Policies of File %1").arg(fileNumber));
+    // The desktop adds the program and the file to the title.
+    setWindowTitle(tr("Policies"));
     m_heading->setObjectName(QStringLiteral("policiesHeading"));
     m_heading->setWordWrap(true);
     m_issued->setAccessibleName(tr("Policies issued"));
@@ -167,11 +169,12 @@ void PoliciesDialog::Show()
     const Book::FileDetails& d = file->details;
     const QDate closed = QDate::fromString(d.closingDate, Qt::ISODate);
     const QDate today = m_book.Today();
-    const QString closing
-        = d.closingDate.isEmpty() ? tr("no closing date")
-          : closed > today
-              ? tr("closing on %1").arg(QLocale().toString(closed, QLocale::LongFormat))
-              : tr("closed %1").arg(QLocale().toString(closed, QLocale::LongFormat));
+    // As the quote and the report write a date: "March 27, 2026".
+    const QString day = QLocale(QLocale::English, QLocale::UnitedStates)
+                            .toString(closed, QStringLiteral("MMMM d, yyyy"));
+    const QString closing = d.closingDate.isEmpty() ? tr("no closing date")
+                            : closed > today        ? tr("closing on %1").arg(day)
+                                                    : tr("closed %1").arg(day);
     QStringList heading{tr("File %1").arg(d.fileNumber), d.underwriter};
     if (!d.buyers.isEmpty())
         heading << d.buyers;
@@ -320,7 +323,7 @@ AmendDialog::AmendDialog(const QString& fileNumber, const QString& status, QWidg
     : QDialog(parent), m_reason(new QLineEdit), m_note(new FieldNote)
 {
     setObjectName(QStringLiteral("amendDialog"));
-    setWindowTitle(tr("Amend File %1").arg(fileNumber));
+    setWindowTitle(tr("Amendment"));
     m_reason->setObjectName(QStringLiteral("amendReason"));
     m_reason->setMinimumWidth(m_reason->fontMetrics().horizontalAdvance(u'0') * 48);
     m_note->setObjectName(QStringLiteral("amendNote"));
@@ -403,8 +406,9 @@ DueDialog::DueDialog(const Book::DueList& due, int issueWithinDays, QWidget* par
         table->setMinimumHeight(table->verticalHeader()->defaultSectionSize() * 4);
 
     auto* filesCaption = new QLabel(
-        tr("&Files closed more than %n day(s) ago with policies not issued", nullptr,
-           issueWithinDays));
+        issueWithinDays == 1 ? tr("&Files closed more than a day ago with policies not issued")
+                             : tr("&Files closed more than %1 days ago with policies not issued")
+                                   .arg(issueWithinDays));
     filesCaption->setBuddy(m_files);
     m_files->setAccessibleName(filesCaption->text().remove(u'&'));
     auto* monthsCaption = new QLabel(tr("Remittances &not sent"));

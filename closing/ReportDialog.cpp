@@ -40,7 +40,7 @@ ReportDialog::ReportDialog(Book::Book& book, const Book::Agency& agency, Dialogs
       m_savePdf(new QPushButton(tr("Save as P&DF…")))
 {
     setObjectName(QStringLiteral("reportDialog"));
-    setWindowTitle(tr("The Month's Remittance Report"));
+    setWindowTitle(tr("Remittance Report"));
     SetUpPrinter(*m_previewPrinter);
     m_preview = new QPrintPreviewWidget(m_previewPrinter.get());
     m_preview->setObjectName(QStringLiteral("reportPreview"));
