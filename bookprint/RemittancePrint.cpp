@@ -48,12 +48,12 @@ const QStringList kLineHeader{QStringLiteral("File"),   QStringLiteral("Insured"
                               QStringLiteral("Policy"), QStringLiteral("Issued"),
                               QStringLiteral("Code"),   QStringLiteral("Priced on"),
                               QStringLiteral("Gross"),  QStringLiteral("Remit")};
-const QList<qreal> kLineWidths{11, 14, 10, 11, 6, 24, 12, 12};
+const QList<qreal> kLineWidths{11, 17, 9, 11, 6, 22, 12, 12};
 const QStringList kAdjustmentHeader{QStringLiteral("File"),   QStringLiteral("Insured"),
                                     QStringLiteral("Policy"), QStringLiteral("Issued"),
                                     QStringLiteral("Reason"), QStringLiteral("Gross"),
                                     QStringLiteral("Remit")};
-const QList<qreal> kAdjustmentWidths{11, 14, 10, 11, 30, 12, 12};
+const QList<qreal> kAdjustmentWidths{11, 17, 9, 11, 28, 12, 12};
 
 QStringList Cells(const Book::ReportLine& row)
 {
