@@ -144,48 +144,52 @@ QStringList SchemaVersion2(const SqlDialect& dialect)
         "EXISTS (SELECT 1 FROM revision_lines l WHERE l.file_id = files.id AND "
         "l.revision = files.revision AND l.role = '%1')");
     return QStringList{
-               QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
-               QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
-               QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
-               QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
-               QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
-                              "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
-                   .arg(latestLine.arg(QStringLiteral("owners_policy")),
-                        latestLine.arg(QStringLiteral("loan_policy"))),
-               QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
-               QStringLiteral(
-                   "CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
-                   "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
-                   "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
-                   "PRIMARY KEY (file_id, policy))"),
-               QStringLiteral(
-                   "CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
-                   "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
-                   "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
-                   "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
-                   "adjustment_gross_cents BIGINT NOT NULL, "
-                   "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
-                   "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
-                   .arg(dialect.IdColumn(), dialect.BlobType()),
-               // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
-               QStringLiteral(
-                   "CREATE TABLE remittance_entries (id %1, "
-                   "file_id BIGINT NOT NULL REFERENCES files (id), "
-                   "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
-                   "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
-                   "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
-                   "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
-                   "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
-                   "report_id BIGINT REFERENCES reports (id))")
-                   .arg(dialect.IdColumn()),
-               QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
-                              "(underwriter, month, report_id)"),
-               QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
-               QStringLiteral(
-                   "CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
-               QStringLiteral("CREATE INDEX policies_by_number ON policies (number)"),
-           }
-           + dialect.SearchSchemaVersion2();
+        QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
+        QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
+                       "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
+            .arg(latestLine.arg(QStringLiteral("owners_policy")),
+                 latestLine.arg(QStringLiteral("loan_policy"))),
+        QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
+        QStringLiteral("CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
+                       "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
+                       "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
+                       "PRIMARY KEY (file_id, policy))"),
+        QStringLiteral("CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
+                       "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
+                       "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
+                       "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
+                       "adjustment_gross_cents BIGINT NOT NULL, "
+                       "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
+                       "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
+            .arg(dialect.IdColumn(), dialect.BlobType()),
+        // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
+        QStringLiteral("CREATE TABLE remittance_entries (id %1, "
+                       "file_id BIGINT NOT NULL REFERENCES files (id), "
+                       "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
+                       "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
+                       "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
+                       "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
+                       "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
+                       "report_id BIGINT REFERENCES reports (id))")
+            .arg(dialect.IdColumn()),
+        QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
+                       "(underwriter, month, report_id)"),
+        QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
+        QStringLiteral("CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
+    };
+}
+
+// Version 3: the search text's short pieces, kept where an index answers
+// them, and the policy numbers looked up by an index (one number, one file
+// of an underwriter). SQLite's search rows are numbered afresh in the order
+// the files changed as the step runs.
+QStringList SchemaVersion3(const SqlDialect& dialect)
+{
+    return QStringList{QStringLiteral("CREATE INDEX policies_by_number ON policies (number)")}
+           + dialect.SearchSchemaVersion3();
 }
 
 const QString kRevisionColumns = QStringLiteral(
@@ -479,6 +483,7 @@ bool Book::MakeOrUpgrade(int fromVersion)
     const QList<Step> steps{
         {1, SchemaVersion1(m_dialect), m_dialect.SearchSchema()},
         {2, SchemaVersion2(m_dialect), {}},
+        {3, SchemaVersion3(m_dialect), {}},
     };
     if (!Begin()) {
         m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
@@ -533,9 +538,9 @@ bool Book::MakeOrUpgrade(int fromVersion)
         for (const QString& statement : step.statements)
             if (!Run(statement))
                 return fail(fromVersion == 0 ? QStringLiteral("made") : QStringLiteral("upgraded"));
-        // SQLite's search rows of the first version gain the marks of their
-        // short pieces.
-        if (step.version == 2 && fromVersion > 0 && m_dialect.KeepsSearchRows()
+        // SQLite's search rows of an earlier version gain the marks of
+        // their short pieces.
+        if (step.version == 3 && fromVersion > 0 && m_dialect.KeepsSearchRows()
             && !MarkSearchRows())
             return fail(QStringLiteral("upgraded"));
         for (const SqlDialect::Statement& statement : step.optional) {

@@ -30,8 +30,12 @@ namespace Book {
 // Version 2 adds the file's course (policies issued, voids) and the
 // remittance ledger; a program of version 1 would change issued figures
 // without an amendment, so it may only read a book of version 2.
-inline constexpr int kSchemaVersion = 2;
-inline constexpr int kOldestWriter = 2;
+// Version 3 keeps the short pieces of each file's search text, so that one
+// or two typed letters are answered by an index, and looks policy numbers up
+// by an index; a program of version 2 would save files its search no longer
+// finds, so it may only read a book of version 3.
+inline constexpr int kSchemaVersion = 3;
+inline constexpr int kOldestWriter = 3;
 
 enum class Access {
     Read,    // list, show, export, backup: a missing book is not made

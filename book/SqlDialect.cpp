@@ -82,7 +82,7 @@ QList<SqlDialect::Statement> SqlDialect::SearchSchema() const
              true}};
 }
 
-QStringList SqlDialect::SearchSchemaVersion2() const
+QStringList SqlDialect::SearchSchemaVersion3() const
 {
     if (IsSQLite())
         return {QStringLiteral("ALTER TABLE files ADD COLUMN search_row INTEGER"),

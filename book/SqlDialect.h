@@ -58,7 +58,7 @@ public:
     // the order the files changed (a save gives its file's row the next
     // number, kept in files.search_row), so that the index itself gives the
     // matches newest change first and stops at the first screen.
-    QStringList SearchSchemaVersion2() const;
+    QStringList SearchSchemaVersion3() const;
 
     // SQLite keeps its search text in a table of its own, written by the save:
     // the file's row deleted, a new one inserted, and linked to the file.

@@ -171,9 +171,9 @@ TEST_P(BookTest, TheListIsSearchedAsTheAgentTypesNewestChangeFirst)
 TEST_P(BookTest, ABookOfANewerTarnwellIsReadButNotWritten)
 {
     SaveNew(*OpenForWriting(m_place->Location()), Details("F-1"), Price(kPurchase));
-    Tamper(m_place->Location(), {"UPDATE book_schema SET version = 3, oldest_writer = 2"});
-    EXPECT_TRUE(Reopen()->readOnlyReason().isEmpty()) << "version 2 may still write it";
     Tamper(m_place->Location(), {"UPDATE book_schema SET version = 4, oldest_writer = 3"});
+    EXPECT_TRUE(Reopen()->readOnlyReason().isEmpty()) << "version 3 may still write it";
+    Tamper(m_place->Location(), {"UPDATE book_schema SET version = 5, oldest_writer = 4"});
     auto book = Reopen();
     ASSERT_TRUE(book);
     EXPECT_TRUE(book->Load(QStringLiteral("F-1")));
@@ -181,7 +181,7 @@ TEST_P(BookTest, ABookOfANewerTarnwellIsReadButNotWritten)
     const auto refused = book->Save(Details("F-1", "Carl"), priced.closing, priced.quote, 1);
     EXPECT_EQ(refused.status, Status::Failed);
     EXPECT_TRUE(
-        refused.error.contains(QStringLiteral("written by a newer Tarnwell (book version 4)")))
+        refused.error.contains(QStringLiteral("written by a newer Tarnwell (book version 5)")))
         << refused.error.toStdString();
     EXPECT_EQ(book->History(QStringLiteral("F-1"))->size(), 1);
 }
