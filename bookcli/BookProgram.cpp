@@ -7,12 +7,17 @@
 #include "book/Book.h"
 #include "book/BookSettings.h"
 
+#include "bookprint/RemittancePrint.h"
+
 #include "quote/Csv.h"
 
 #include <CLI/CLI.hpp>
 
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QSaveFile>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -144,6 +149,8 @@ private:
         report->add_option("--check", m_check, "The check's number")->type_name("NUMBER");
         report->add_option("--paid", m_paid, "The check's date")->type_name("YYYY-MM-DD");
         report->add_flag("--force", m_force, "Marks the current month sent before it ends");
+        report->add_option("--pdf", m_pdf, "Writes the report's PDF too (as it was sent, if sent)")
+            ->type_name("FILE");
 
         CLI::App* due = Command("due", "What needs doing: policies to issue, remittances to send",
                                 [this] { return Due(); });
@@ -306,6 +313,17 @@ private:
                 return Fail("--month " + m_month
                             + ": the month is not over; --force marks it sent now");
         }
+        if ((m_pdf || m_markSent) && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            return Fail("the report's PDF needs a Qt Gui application");
+        // The PDF's file is made (beside its place) before anything is
+        // recorded, and put in place whole once the report is written.
+        QSaveFile pdf;
+        if (m_pdf) {
+            pdf.setFileName(Q(*m_pdf));
+            if (m_pdf->empty() || !pdf.open(QIODevice::WriteOnly))
+                return Fail("--pdf \"" + *m_pdf + "\": the file cannot be written"
+                            + (m_pdf->empty() ? "" : " (" + Utf8(pdf.errorString()) + ")"));
+        }
         auto book = m_markSent ? OpenToWrite() : OpenBook(Book::Access::Read);
         if (!book)
             return kUsageError;
@@ -324,8 +342,19 @@ private:
             WriteReportCsv(csv, *report);
             report->csv = QByteArray::fromStdString(csv.str());
             report->json = QByteArray::fromStdString(ReportJson(*report).dump(2) + "\n");
+            report->pdf = BookPrint::RemittanceReportPdf(*report, m_settings.agency);
+            if (report->pdf.isEmpty())
+                return Fail("the report's PDF could not be made");
             if (!book->MarkSent(*report))
                 return Fail(Utf8(book->error()));
+        }
+        if (m_pdf) {
+            const QByteArray bytes = BookPrint::RemittanceReportPdf(*report, m_settings.agency);
+            if (bytes.isEmpty() || pdf.write(bytes) != bytes.size() || !pdf.commit())
+                return Fail("--pdf \"" + *m_pdf + "\": the file cannot be written ("
+                            + Utf8(bytes.isEmpty() ? QStringLiteral("the PDF could not be made")
+                                                   : pdf.errorString())
+                            + ")");
         }
         if (m_csv)
             m_out << (report->sent ? report->csv.toStdString() : [&] {
@@ -523,13 +552,20 @@ private:
     Book::BookSettings m_settings;
     std::optional<std::string> m_database;
     std::string m_find, m_month, m_underwriter, m_file, m_path, m_date, m_owners, m_loan, m_reason;
-    std::optional<std::string> m_check, m_paid;
+    std::optional<std::string> m_check, m_paid, m_pdf;
     bool m_markSent = false, m_force = false;
     int m_revision = 0;
     bool m_json = false, m_csv = false, m_history = false, m_customer = false;
 };
 
 } // namespace
+
+bool WritesPdf(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+        return arg == "--mark-sent" || arg == "--pdf" || arg.starts_with("--pdf=");
+    });
+}
 
 int RunBook(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
             std::ostream& err)

@@ -25,8 +25,13 @@ inline constexpr int kRowsFailed = 1;
 inline constexpr int kUsageError = 2;
 
 // `args` are the command line without the program's name. An import of "-"
-// reads `in`. A QCoreApplication must exist.
+// reads `in`. A QCoreApplication must exist; a QGuiApplication when
+// WritesPdf(args).
 int RunBook(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
             std::ostream& err);
+
+// Whether the command makes a report's PDF (`--pdf`, `--mark-sent`), which
+// takes the fonts of a Qt Gui application; no other command needs one.
+bool WritesPdf(const std::vector<std::string>& args);
 
 } // namespace BookCli

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -28,46 +29,10 @@
 namespace closing {
 namespace {
 
-QString Cents(std::int64_t cents)
-{
-    return QString::fromStdString(StateCalcs::FormatCents(cents));
-}
-
-QLabel* Caption(const QString& text, QWidget* buddy)
-{
-    auto* label = new QLabel(text);
-    label->setBuddy(buddy);
-    buddy->setAccessibleName(QString(text).remove(u'&'));
-    return label;
-}
-
-// A dialog as large as it wants, within the screen its window is on.
-void FitToScreen(QDialog* dialog, int columns, int rows)
-{
-    QSize size(dialog->fontMetrics().horizontalAdvance(u'0') * columns,
-               dialog->fontMetrics().height() * rows);
-    const QWidget* over = dialog->parentWidget() ? dialog->parentWidget()->window() : dialog;
-    if (const QScreen* screen = over->screen()) {
-        const QSize room = screen->availableGeometry().size() * 0.92;
-        size = size.boundedTo(room);
-    }
-    dialog->resize(size);
-}
-
-QTableWidget* ListTable(const QStringList& header, const char* name)
-{
-    auto* table = new QTableWidget(0, static_cast<int>(header.size()));
-    table->setObjectName(QLatin1String(name));
-    table->setHorizontalHeaderLabels(header);
-    table->verticalHeader()->hide();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setWordWrap(false);
-    table->setTabKeyNavigation(false);
-    table->horizontalHeader()->setStretchLastSection(true);
-    return table;
-}
+using dialog::Caption;
+using dialog::Cents;
+using dialog::FitToScreen;
+using dialog::ListTable;
 
 // A revision as the agency reads it back: the file, the closing as entered
 // and its figures as priced when it was saved, remittance included.
@@ -103,6 +68,59 @@ QString RevisionHtml(const Book::BookFile& file)
 }
 
 } // namespace
+
+namespace dialog {
+
+QString Cents(std::int64_t cents)
+{
+    return QString::fromStdString(StateCalcs::FormatCents(cents));
+}
+
+QLabel* Caption(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    buddy->setAccessibleName(QString(text).remove(u'&'));
+    return label;
+}
+
+void FitToScreen(QDialog* dialog, int columns, int rows)
+{
+    QSize size(dialog->fontMetrics().horizontalAdvance(u'0') * columns,
+               dialog->fontMetrics().height() * rows);
+    const QWidget* over = dialog->parentWidget() ? dialog->parentWidget()->window() : dialog;
+    if (const QScreen* screen = over->screen()) {
+        const QSize room = screen->availableGeometry().size() * 0.92;
+        size = size.boundedTo(room);
+    }
+    dialog->resize(size);
+}
+
+QTableWidget* ListTable(const QStringList& header, const char* name)
+{
+    auto* table = new QTableWidget(0, static_cast<int>(header.size()));
+    table->setObjectName(QLatin1String(name));
+    table->setHorizontalHeaderLabels(header);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setWordWrap(false);
+    table->setTabKeyNavigation(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+} // namespace dialog
+
+QString IsoDate(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    for (const char* format : {"yyyy-MM-dd", "M/d/yyyy"})
+        if (const QDate date = QDate::fromString(text, QLatin1String(format)); date.isValid())
+            return date.toString(Qt::ISODate);
+    return {};
+}
 
 QString LocalTime(const QString& utc)
 {
@@ -323,6 +341,8 @@ SettingsDialog::SettingsDialog(const Book::BookSettings& values, QWidget* parent
       m_license(new QLineEdit(values.agency.license)),
       m_database(new QLineEdit(values.database)),
       m_underwriter(new QComboBox),
+      m_issueWithin(new QSpinBox),
+      m_dueDay(new QSpinBox),
       m_databaseNote(new FieldNote)
 {
     setObjectName(QStringLiteral("settingsDialog"));
@@ -335,13 +355,23 @@ SettingsDialog::SettingsDialog(const Book::BookSettings& values, QWidget* parent
                                                       {m_phone, "agencyPhone"},
                                                       {m_license, "agencyLicense"},
                                                       {m_underwriter, "defaultUnderwriter"},
-                                                      {m_database, "database"}};
+                                                      {m_database, "database"},
+                                                      {m_issueWithin, "issueWithinDays"},
+                                                      {m_dueDay, "remittanceDueDay"}};
     for (const auto& [widget, name] : names)
         widget->setObjectName(QLatin1String(name));
     m_databaseNote->setObjectName(QStringLiteral("databaseNote"));
     m_address->setPlaceholderText(tr("12 Main Street, Little Rock, AR 72201"));
     for (QLineEdit* edit : {m_name, m_address, m_database})
         edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(u'0') * 48);
+    // The bounds the settings are read within.
+    m_issueWithin->setRange(0, 3650);
+    m_issueWithin->setSuffix(tr(" days after closing"));
+    m_issueWithin->setValue(values.issueWithinDays);
+    m_dueDay->setRange(1, 31);
+    m_dueDay->setPrefix(tr("day "));
+    m_dueDay->setSuffix(tr(" of the next month"));
+    m_dueDay->setValue(values.remittanceDueDay);
 
     auto* form = new QFormLayout;
     form->addRow(Caption(tr("Agency &name"), m_name), m_name);
@@ -351,6 +381,14 @@ SettingsDialog::SettingsDialog(const Book::BookSettings& values, QWidget* parent
     form->addRow(Caption(tr("New files' &underwriter"), m_underwriter), m_underwriter);
     form->addRow(Caption(tr("&Book"), m_database), m_database);
     form->addRow(QString(), m_databaseNote);
+    form->addRow(Caption(tr("Policies &issued within"), m_issueWithin), m_issueWithin);
+    form->addRow(Caption(tr("Remittance &due by"), m_dueDay), m_dueDay);
+    auto* dueHint = new QLabel(tr("What needs doing lists the files closed longer ago whose "
+                                  "policies are not issued, and each month's remittance not "
+                                  "sent with the day it is due (the last day of a shorter "
+                                  "month)."));
+    dueHint->setWordWrap(true);
+    form->addRow(QString(), dueHint);
     m_databaseNote->ShowHint(
         tr("A file, or postgresql://user@host/dbname; empty for the default."));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -369,6 +407,8 @@ Book::BookSettings SettingsDialog::Values() const
     values.underwriter = m_underwriter->currentText();
     values.agency = {m_name->text().trimmed(), m_address->text().trimmed(),
                      m_phone->text().trimmed(), m_license->text().trimmed()};
+    values.issueWithinDays = m_issueWithin->value();
+    values.remittanceDueDay = m_dueDay->value();
     return values;
 }
 

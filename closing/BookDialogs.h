@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class QTextBrowser;
 
@@ -67,7 +68,9 @@ private:
 };
 
 // The agency as it heads the quote, the underwriter a new file starts with,
-// and the book (a file, or a postgresql:// address; empty for the default).
+// the book (a file, or a postgresql:// address; empty for the default), and
+// what needs doing: the days allowed to issue a closed file's policies and
+// the day of the next month by which a month's remittance is due.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -80,11 +83,30 @@ public:
 private:
     QLineEdit *m_name, *m_address, *m_phone, *m_license, *m_database;
     QComboBox* m_underwriter;
+    QSpinBox *m_issueWithin, *m_dueDay;
     FieldNote* m_databaseNote;
 };
 
 // A time the book keeps (UTC, ISO 8601) as the agent reads it, in local time:
 // "12/7/2026 2:32 PM".
 QString LocalTime(const QString& utc);
+
+// A date as the book keeps it (YYYY-MM-DD) from what the agent typed:
+// 2026-03-31 or 3/31/2026. Empty when it is neither.
+QString IsoDate(const QString& typed);
+
+// What the book's dialogs are made of.
+namespace dialog {
+// A label for a control, whose text (without its "&") becomes the control's
+// accessible name.
+QLabel* Caption(const QString& text, QWidget* buddy);
+// A dialog as large as `columns` digits by `rows` lines, within the screen
+// its window is on.
+void FitToScreen(QDialog* dialog, int columns, int rows);
+// A list of rows to read and choose from, never to edit.
+QTableWidget* ListTable(const QStringList& header, const char* name);
+// Money as the book's lists show it: "1,234.50".
+QString Cents(std::int64_t cents);
+} // namespace dialog
 
 } // namespace closing

@@ -2,9 +2,11 @@
 
 #include "book/BookSettings.h"
 #include "closing/BookDialogs.h"
+#include "closing/CourseDialogs.h"
 #include "closing/EndorsementPicker.h"
 #include "closing/FieldNote.h"
 #include "closing/QuoteDocument.h"
+#include "closing/ReportDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -24,6 +26,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrintDialog>
@@ -138,17 +142,6 @@ QString SplitText(std::int64_t hundredths)
     return text;
 }
 
-// A closing date as the book keeps it (YYYY-MM-DD) from what the agent
-// typed: 2026-03-31 or 3/31/2026. Empty when it is neither.
-QString IsoDate(const QString& typed)
-{
-    const QString text = typed.trimmed();
-    for (const char* format : {"yyyy-MM-dd", "M/d/yyyy"})
-        if (const QDate date = QDate::fromString(text, QLatin1String(format)); date.isValid())
-            return date.toString(Qt::ISODate);
-    return {};
-}
-
 // An amount the agent is still typing ("250," on the way to "250,000") is
 // no mistake yet: a few more digits would make it a plain amount.
 bool CouldBecomeAnAmount(const QString& text)
@@ -196,6 +189,9 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
       m_open(new QPushButton(tr("Open…"))),
       m_save(new QPushButton(tr("Save"))),
       m_editSettings(new QPushButton(tr("Settings…"))),
+      m_issuePolicies(new QPushButton(tr("Issue policies…"))),
+      m_report(new QPushButton(tr("Remittance report…"))),
+      m_due(new QPushButton),
       m_bookOnCommandLine(bookOnCommandLine)
 {
     setWindowTitle(tr("Tarnwell Closing Quote"));
@@ -226,10 +222,22 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     m_open->setObjectName(QStringLiteral("open"));
     m_save->setObjectName(QStringLiteral("save"));
     m_editSettings->setObjectName(QStringLiteral("settings"));
+    m_issuePolicies->setObjectName(QStringLiteral("issuePolicies"));
     for (int row = 0; row < 3; ++row)
         file->addWidget(std::array{m_open, m_save, m_editSettings}[row], row, 6);
+    m_report->setObjectName(QStringLiteral("report"));
+    file->addWidget(m_issuePolicies, 0, 7);
+    file->addWidget(m_report, 1, 7);
     m_bookNote->setObjectName(QStringLiteral("bookNote"));
-    file->addWidget(m_bookNote, 3, 0, 1, 7);
+    file->addWidget(m_bookNote, 3, 0, 1, 6);
+    // What needs doing, counted when the book opens; a click lists it.
+    m_due->setObjectName(QStringLiteral("due"));
+    m_due->setFlat(true);
+    m_due->setCursor(Qt::PointingHandCursor);
+    m_due->setStyleSheet(QStringLiteral("QPushButton { color: palette(link); "
+                                        "text-decoration: underline; padding: 0 4px; }"));
+    m_due->hide();
+    file->addWidget(m_due, 3, 6, 1, 2, Qt::AlignRight);
 
     // ---- Left: what the closing is. One label and field a row, each note
     // under its field; fields about the file and its parties go above.
@@ -325,7 +333,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_newQuote);
     buttons->addStretch(1);
-    for (QPushButton* button : {m_open, m_save, m_editSettings})
+    for (QPushButton* button : {m_open, m_save, m_editSettings, m_issuePolicies, m_report})
         button->setAccessibleName(button->text().remove(u'…'));
     for (QPushButton* button : {m_newQuote, m_copyQuote, m_copyTotal, m_print, m_savePdf}) {
         button->setAccessibleName(button->text().remove(u'&').remove(u'…'));
@@ -350,7 +358,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     };
     const QAction* newQuote = command(tr("New quote"), QKeySequence::New, &ClosingWindow::NewQuote);
     const QAction* print = command(tr("Print"), QKeySequence::Print, &ClosingWindow::Print);
-    const QAction* open = command(tr("Open"), QKeySequence::Open, &ClosingWindow::Open);
+    QAction* open = command(tr("Open…"), QKeySequence::Open, &ClosingWindow::Open);
     auto* save = new QAction(tr("Save"), this);
     save->setShortcut(QKeySequence::Save);
     save->setShortcutContext(Qt::WindowShortcut);
@@ -368,7 +376,30 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     m_print->setToolTip(tr("Print the quote (%1)").arg(keys(print)));
     m_open->setToolTip(tr("Open a file kept in the book (%1)").arg(keys(open)));
     m_save->setToolTip(tr("Keep the file in the book under its number (%1)").arg(keys(save)));
-    m_editSettings->setToolTip(tr("The agency that heads the quote, and the book"));
+    m_editSettings->setToolTip(
+        tr("The agency that heads the quote, the book, and when policies and remittances "
+           "are due"));
+    m_issuePolicies->setToolTip(tr("The file's policies: issue them, or void the file"));
+    m_report->setToolTip(tr("The month's remittance report of an underwriter: preview, print, "
+                            "PDF"));
+    m_due->setToolTip(tr("Files whose policies are not issued, and remittances not sent"));
+
+    // The book's commands, together in its menu.
+    auto* menus = new QMenuBar;
+    menus->setObjectName(QStringLiteral("menus"));
+    QMenu* bookMenu = menus->addMenu(tr("Boo&k"));
+    bookMenu->setObjectName(QStringLiteral("bookMenu"));
+    bookMenu->addAction(open);
+    bookMenu->addAction(save);
+    bookMenu->addSeparator();
+    bookMenu->addAction(tr("&Issue policies…"), this, &ClosingWindow::IssuePolicies)
+        ->setObjectName(QStringLiteral("issuePoliciesAction"));
+    bookMenu->addAction(tr("What &needs doing…"), this, &ClosingWindow::ShowDue)
+        ->setObjectName(QStringLiteral("dueAction"));
+    bookMenu->addAction(tr("&Remittance report…"), this, [this] { ShowReport(); })
+        ->setObjectName(QStringLiteral("reportAction"));
+    bookMenu->addSeparator();
+    bookMenu->addAction(tr("&Settings…"), this, &ClosingWindow::EditSettings);
 
     auto* figuresHead = new QHBoxLayout;
     figuresHead->addWidget(Caption(tr("Fi&gures"), m_figures));
@@ -399,6 +430,7 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     columns->addWidget(rule(QFrame::VLine));
     columns->addLayout(figuresColumn, 3);
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menus);
     layout->addLayout(file);
     layout->addWidget(rule(QFrame::HLine));
     layout->addLayout(columns, 1);
@@ -417,6 +449,9 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
                                 m_open,
                                 m_save,
                                 m_editSettings,
+                                m_issuePolicies,
+                                m_report,
+                                m_due,
                                 m_split,
                                 m_coverage,
                                 m_price.edit,
@@ -455,6 +490,9 @@ ClosingWindow::ClosingWindow(QSettings& settings, Dialogs dialogs,
     connect(m_open, &QPushButton::clicked, this, &ClosingWindow::Open);
     connect(m_save, &QPushButton::clicked, this, [this] { Save(); });
     connect(m_editSettings, &QPushButton::clicked, this, &ClosingWindow::EditSettings);
+    connect(m_issuePolicies, &QPushButton::clicked, this, &ClosingWindow::IssuePolicies);
+    connect(m_due, &QPushButton::clicked, this, &ClosingWindow::ShowDue);
+    connect(m_report, &QPushButton::clicked, this, [this] { ShowReport(); });
     for (QLineEdit* edit :
          {m_fileNumber, m_buyers, m_sellers, m_property, m_county, m_lender, m_closingDate, m_note})
         connect(edit, &QLineEdit::textChanged, this, &ClosingWindow::ShowTitle);
@@ -839,33 +877,41 @@ void ClosingWindow::Print()
         return;
     QPrinter printer(QPrinter::HighResolution);
     SetUpPrinter(printer);
-    const bool accepted = m_dialogs.print ? m_dialogs.print(printer) : [&] {
-        QPrintDialog dialog(&printer, this);
-        dialog.setWindowTitle(tr("Print Quote"));
-        return dialog.exec() == QDialog::Accepted;
-    }();
-    if (accepted && !PrintQuote(printer, m_request, *m_quote, QDate::currentDate(), Heading()))
+    if (AskPrinter(printer, tr("Print Quote"))
+        && !PrintQuote(printer, m_request, *m_quote, QDate::currentDate(), Heading()))
         QMessageBox::warning(this, tr("Print Quote"),
                              tr("The quote could not be printed: the printer did not start."));
+}
+
+bool ClosingWindow::AskPrinter(QPrinter& printer, const QString& title)
+{
+    if (m_dialogs.print)
+        return m_dialogs.print(printer);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString ClosingWindow::AskPdfName(const QString& title, const QString& suggested)
+{
+    if (m_dialogs.pdfFileName)
+        return m_dialogs.pdfFileName();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
+    // The dialog adds ".pdf" itself, before it asks whether to replace a
+    // file of that name.
+    QFileDialog dialog(this, title, QDir(folder).filePath(suggested), tr("PDF files (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 void ClosingWindow::SaveAsPdf()
 {
     if (!m_quote)
         return;
-    QString name = m_dialogs.pdfFileName ? m_dialogs.pdfFileName() : [this] {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (!QDir(folder).exists())
-            folder = QDir::homePath();
-        // The dialog adds ".pdf" itself, before it asks whether to replace a
-        // file of that name.
-        QFileDialog dialog(this, tr("Save Quote as PDF"),
-                           QDir(folder).filePath(QStringLiteral("title-quote.pdf")),
-                           tr("PDF files (*.pdf)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    }();
+    QString name = AskPdfName(tr("Save Quote as PDF"), QStringLiteral("title-quote.pdf"));
     if (name.isEmpty())
         return;
     if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
@@ -968,17 +1014,24 @@ void ClosingWindow::ClearFile()
     m_loading = false;
     m_openedFile.clear();
     m_revision = 0;
+    m_fileStatus.clear();
     m_storedQuote.reset();
     if (m_bookOff.isEmpty())
         m_bookNote->Clear();
 }
 
 QMessageBox::StandardButton ClosingWindow::Ask(const QString& title, const QString& text,
-                                               QMessageBox::StandardButtons buttons)
+                                               QMessageBox::StandardButtons buttons,
+                                               const QString& yesText)
 {
     if (m_dialogs.ask)
         return m_dialogs.ask(title, text, buttons);
     QMessageBox box(QMessageBox::Question, title, text, buttons, this);
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes); yes && !yesText.isEmpty()) {
+        yes->setText(yesText);
+        if (QAbstractButton* no = box.button(QMessageBox::Cancel))
+            box.setDefaultButton(static_cast<QPushButton*>(no));
+    }
     if (QAbstractButton* reload = box.button(QMessageBox::Yes);
         reload && buttons & QMessageBox::No) {
         reload->setText(tr("&Reload"));
@@ -1021,6 +1074,7 @@ void ClosingWindow::ChooseBook()
     m_location.reset();
     m_bookOff.clear();
     m_bookNote->Clear();
+    m_due->hide();
     const auto chosen = Book::ChooseBook(m_bookOnCommandLine,
                                          Book::ReadBookSettings(m_settings).database);
     if (const auto* why = std::get_if<QString>(&chosen)) {
@@ -1031,6 +1085,7 @@ void ClosingWindow::ChooseBook()
     // A book not yet made is made by the first save, and says nothing till then.
     if (m_location->IsPostgreSql() || QFileInfo::exists(m_location->path))
         OpenBook(false);
+    RefreshDue();
 }
 
 void ClosingWindow::ShowBookOff(const QString& why)
@@ -1096,9 +1151,22 @@ bool ClosingWindow::Save()
     if (!book)
         return false;
     const int expected = details.fileNumber == m_openedFile ? m_revision : 0;
+    // Once policies are issued (or the file voided) its figures and details
+    // change only as an amendment, with its reason; without one the edit
+    // stays in the window, unsaved.
+    QString amendment;
+    if (expected > 0 && !m_fileStatus.isEmpty() && HasUnsavedChanges()) {
+        AmendDialog ask(details.fileNumber, m_fileStatus, this);
+        if (ask.exec() != QDialog::Accepted)
+            return refuse(nullptr, tr("Not saved: a change to file %1 is saved only as an "
+                                      "amendment with its reason. Your changes are still in "
+                                      "this window.")
+                                       .arg(details.fileNumber));
+        amendment = ask.Reason();
+    }
     const Book::StoredQuote quote = m_showingStored ? *m_storedQuote : Book::StoreQuote(*m_quote);
     const Book::SaveResult result = book->Save(details, Book::StoreClosing(m_request), quote,
-                                               expected);
+                                               expected, amendment);
     switch (result.status) {
     case Book::SaveResult::Status::Saved:
     case Book::SaveResult::Status::Unchanged:
@@ -1110,14 +1178,19 @@ bool ClosingWindow::Save()
         m_storedKey = ClosingKey();
         m_storedSplit = Book::StoreClosing(m_request).splitHundredths;
         m_showingStored = true;
-        m_bookNote->ShowHint(result.status == Book::SaveResult::Status::Saved
-                                 ? tr("File %1 saved in the book, revision %2.")
+        m_bookNote->ShowHint(result.status != Book::SaveResult::Status::Saved
+                                 ? tr("File %1 is as saved in revision %2.")
                                        .arg(details.fileNumber)
                                        .arg(result.revision)
-                                 : tr("File %1 is as saved in revision %2.")
-                                       .arg(details.fileNumber)
-                                       .arg(result.revision));
+                             : amendment.isEmpty() ? tr("File %1 saved in the book, revision %2.")
+                                                         .arg(details.fileNumber)
+                                                         .arg(result.revision)
+                                                   : tr("File %1 amended in the book (%2), "
+                                                        "revision %3.")
+                                                         .arg(details.fileNumber, amendment)
+                                                         .arg(result.revision));
         MarkSaved();
+        RefreshDue();
         return true;
     case Book::SaveResult::Status::Stale: {
         const QString who = result.conflict.savedBy;
@@ -1215,6 +1288,7 @@ bool ClosingWindow::LoadFile(const QString& fileNumber)
 
     m_openedFile = d.fileNumber;
     m_revision = file->revision.revision;
+    m_fileStatus = file->status;
     m_storedQuote.reset();
     Recompute(); // with the closing as it now stands, for its key
     m_storedQuote = file->quote;
@@ -1250,11 +1324,122 @@ void ClosingWindow::EditSettings()
             // What the window holds is a new file in the book now chosen.
             m_openedFile.clear();
             m_revision = 0;
+            m_fileStatus.clear();
             m_storedQuote.reset();
             ChooseBook();
             Recompute();
+        } else {
+            RefreshDue();
         }
     });
+    dialog->open();
+}
+
+// ---- The file's course and what needs doing ----------------------------------------
+
+void ClosingWindow::IssuePolicies()
+{
+    const QString number = m_fileNumber->text().trimmed();
+    if (number.isEmpty()) {
+        m_bookNote->ShowHint(
+            tr("Policies are issued on a file of the book: open one (%1), or "
+               "give this closing a file number and save it.")
+                .arg(QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
+        return;
+    }
+    // Policies are issued on the file as the book holds it.
+    if (number != m_openedFile || HasUnsavedChanges()) {
+        if (Ask(tr("Issue Policies"),
+                tr("Policies are issued on file %1 as the book holds it. Save the file first?")
+                    .arg(number),
+                QMessageBox::Save | QMessageBox::Cancel)
+                != QMessageBox::Save
+            || !Save())
+            return;
+    }
+    Book::Book* book = OpenBook(true);
+    if (!book)
+        return;
+    auto* dialog = new PoliciesDialog(
+        *book, m_openedFile,
+        [this](const QString& title, const QString& text, QMessageBox::StandardButtons buttons) {
+            return Ask(title, text, buttons, tr("&Void file"));
+        },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &PoliciesDialog::Changed, this, [this](const QString& changed) {
+        // The course is a revision of the file: the window takes it up.
+        if (changed == m_openedFile && !HasUnsavedChanges())
+            LoadFile(changed);
+        RefreshDue();
+    });
+    dialog->open();
+}
+
+void ClosingWindow::RefreshDue()
+{
+    m_due->hide();
+    if (!m_book)
+        return;
+    const Book::BookSettings settings = Book::ReadBookSettings(m_settings);
+    const auto due = m_book->Due(settings.issueWithinDays, settings.remittanceDueDay);
+    if (!due || (due->unissued.isEmpty() && due->unsent.isEmpty()))
+        return;
+    m_due->setText(DueDialog::CountText(*due));
+    m_due->setAccessibleName(m_due->text());
+    m_due->show();
+}
+
+void ClosingWindow::ShowDue()
+{
+    if (m_location && !m_location->IsPostgreSql() && !QFileInfo::exists(m_location->path)) {
+        m_bookNote->ShowHint(tr("The book holds no files yet; nothing needs doing."));
+        return;
+    }
+    Book::Book* book = OpenBook(false);
+    if (!book)
+        return;
+    const Book::BookSettings settings = Book::ReadBookSettings(m_settings);
+    const auto due = book->Due(settings.issueWithinDays, settings.remittanceDueDay);
+    if (!due) {
+        m_bookNote->ShowProblem(tr("What needs doing cannot be read: %1.").arg(book->error()));
+        return;
+    }
+    RefreshDue();
+    auto* dialog = new DueDialog(*due, settings.issueWithinDays, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &DueDialog::OpenFile, this, [this](const QString& number) {
+        if (MayLeave())
+            LoadFile(number);
+    });
+    connect(dialog, &DueDialog::ShowReport, this,
+            [this](const QString& underwriter, const QString& month) {
+                ShowReport(underwriter, month);
+            });
+    dialog->open();
+}
+
+void ClosingWindow::ShowReport(const QString& underwriter, const QString& month)
+{
+    if (m_location && !m_location->IsPostgreSql() && !QFileInfo::exists(m_location->path)) {
+        m_bookNote->ShowHint(tr("The book holds no files yet; no policy is issued to report."));
+        return;
+    }
+    Book::Book* book = OpenBook(false);
+    if (!book)
+        return;
+    const Book::BookSettings settings = Book::ReadBookSettings(m_settings);
+    // The month usually remitted is the one just ended.
+    const QString shown = month.isEmpty() ? Book::MonthOfDate(book->Today().addMonths(-1)) : month;
+    ReportDialog::Dialogs dialogs{
+        [this](QPrinter& printer) { return AskPrinter(printer, tr("Print Report")); },
+        [this](const QString& title, const QString& suggested) {
+            return AskPdfName(title, suggested);
+        }};
+    auto* dialog = new ReportDialog(*book, settings.agency, std::move(dialogs),
+                                    underwriter.isEmpty() ? settings.underwriter : underwriter,
+                                    shown, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
 

@@ -16,6 +16,13 @@
 // Leaving a file with unsaved changes asks Save, Discard or Cancel. A book
 // that cannot be opened is said once in a note; quoting goes on.
 //
+// After the closing, the file's course: Issue policies… records each policy
+// issued (or voids the file with a reason); a change to an issued or voided
+// file is saved only as an amendment with its reason. What needs doing in
+// the book is counted above the closing when the book opens ("3 things need
+// doing"), and listed a click away; the month's remittance report of an
+// underwriter is previewed, printed and saved as PDF.
+//
 // Who does what: EndorsementPicker holds the endorsement list and its
 // filter, FieldNote the one-line notes and the marks, QuoteDocument the
 // copied and printed quote; the figures come from the engine's QuoteClosing.
@@ -85,6 +92,13 @@ public:
     bool LoadFile(const QString& fileNumber);
     // Whether the window holds changes to a file that are not in the book.
     bool HasUnsavedChanges() const;
+    // The policies of the file the window holds, to issue them or void it.
+    void IssuePolicies();
+    // What needs doing in the book, listed.
+    void ShowDue();
+    // The month's remittance report of an underwriter, previewed; by
+    // default the settings' underwriter and last month.
+    void ShowReport(const QString& underwriter = {}, const QString& month = {});
 
     // An amount as the agent pastes it, ready for the engine's reader:
     // Unicode blanks and line breaks around it go, and one leading "$".
@@ -112,6 +126,9 @@ private:
     void CopyTotal();
     void Print();
     void SaveAsPdf();
+    // The printer's dialog, and the name of a PDF to write (empty: cancelled).
+    bool AskPrinter(QPrinter& printer, const QString& title);
+    QString AskPdfName(const QString& title, const QString& suggested);
     void RememberSplit(const QString& text);
     QString SplitHint() const;
     void FitToScreen();
@@ -119,8 +136,10 @@ private:
 
     QLineEdit* AddFileField(QGridLayout* grid, int row, int column, const QString& label,
                             const char* name);
+    // `yesText` names the Yes button of a question that has no No.
     QMessageBox::StandardButton Ask(const QString& title, const QString& text,
-                                    QMessageBox::StandardButtons buttons);
+                                    QMessageBox::StandardButtons buttons,
+                                    const QString& yesText = {});
     // Whether the window may leave what it holds: nothing unsaved, or the
     // agent saved or discarded it.
     bool MayLeave();
@@ -137,6 +156,8 @@ private:
     Book::Book* OpenBook(bool forWriting);
     void ShowBookOff(const QString& why);
     void EditSettings();
+    // Counts what needs doing in the open book, above the closing.
+    void RefreshDue();
 
     QSettings& m_settings;
     Dialogs m_dialogs;
@@ -158,7 +179,7 @@ private:
         *m_closingDate, *m_note;
     QComboBox* m_underwriter;
     FieldNote* m_bookNote;
-    QPushButton *m_open, *m_save, *m_editSettings;
+    QPushButton *m_open, *m_save, *m_editSettings, *m_issuePolicies, *m_report, *m_due;
     // The book: where it is (nothing when it cannot be told), and open.
     std::optional<QString> m_bookOnCommandLine;
     std::optional<Book::BookLocation> m_location;
@@ -168,6 +189,8 @@ private:
     // started from (0: not in the book), and what the window held then.
     QString m_openedFile;
     int m_revision = 0;
+    // Its course: "" (nothing issued), "partly", "issued" or "voided".
+    QString m_fileStatus;
     QString m_saved;
     bool m_loading = false;
     // The file's quote as priced when saved, shown until the agent changes

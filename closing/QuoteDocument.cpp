@@ -1,18 +1,13 @@
 #include "closing/QuoteDocument.h"
 
+#include "bookprint/PagedDocument.h"
+
 #include "engine/NumberText.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QLocale>
-#include <QPainter>
 #include <QPrinter>
 #include <QStringList>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextTable>
-
-#include <algorithm>
 
 namespace closing {
 namespace {
@@ -93,215 +88,11 @@ QString HtmlRow(const QStringList& cells, const char* tag, int textColumns, bool
     return row + QStringLiteral("</tr>");
 }
 
-// ---- The printed quote ---------------------------------------------------------
-
-// Builds the printed quote in a text document laid out for one printer.
-class PrintedQuote {
-public:
-    PrintedQuote(QTextDocument& document, qreal point) : m_cursor(&document), m_point(point) {}
-
-    void Heading(const QString& text, qreal size)
-    {
-        QTextCharFormat format;
-        format.setFontPointSize(size);
-        format.setFontWeight(QFont::Bold);
-        Paragraph(text, format, size * 0.4);
-    }
-
-    void Paragraph(const QString& text, const QTextCharFormat& format = {}, qreal spaceAfter = 6)
-    {
-        QTextBlockFormat block;
-        block.setTopMargin(0);
-        block.setBottomMargin(spaceAfter * m_point);
-        if (m_started) {
-            m_cursor.insertBlock(block, format);
-        } else {
-            m_cursor.setBlockFormat(block);
-            m_cursor.setBlockCharFormat(format);
-        }
-        m_started = true;
-        m_cursor.insertText(text, format);
-    }
-
-    // A table whose first row is its header, repeated on every page it runs
-    // over; the first `textColumns` columns are text, the others figures.
-    void Table(const QStringList& header, const QList<QStringList>& rows,
-               const QList<qreal>& widths, int textColumns, const QStringList& boldRow = {})
-    {
-        QTextTableFormat format;
-        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        QList<QTextLength> columns;
-        for (const qreal width : widths)
-            columns.append(QTextLength(QTextLength::PercentageLength, width));
-        format.setColumnWidthConstraints(columns);
-        format.setCellPadding(3 * m_point);
-        format.setCellSpacing(0);
-        format.setBorder(header.isEmpty() ? 0 : 1);
-        format.setBorderBrush(QColor(0x9e, 0x9e, 0x9e));
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setBorderCollapse(true);
-        format.setBottomMargin(10 * m_point);
-        const int rowCount = static_cast<int>(rows.size() + (header.isEmpty() ? 0 : 1)
-                                              + (boldRow.isEmpty() ? 0 : 1));
-        QTextTable* table = m_cursor.insertTable(rowCount, static_cast<int>(widths.size()), format);
-        m_tables.append({table, !header.isEmpty()});
-        int row = 0;
-        if (!header.isEmpty())
-            Row(table, row++, header, textColumns, true, QColor(0xee, 0xee, 0xee));
-        for (const QStringList& cells : rows)
-            Row(table, row++, cells, textColumns, false, {});
-        if (!boldRow.isEmpty())
-            Row(table, row, boldRow, textColumns, true, {});
-        // The next paragraph goes in the empty one that follows a table.
-        m_cursor.movePosition(QTextCursor::End);
-        m_started = false;
-    }
-
-    // The tables laid out, each with whether its first row is a header.
-    struct LaidTable {
-        QTextTable* table;
-        bool header;
-    };
-    const QList<LaidTable>& Tables() const { return m_tables; }
-
-private:
-    void Row(QTextTable* table, int row, QStringList cells, int textColumns, bool bold,
-             const QColor& background)
-    {
-        // A row of one cell (a section's title, or an indented note) spans the table.
-        if (cells.size() == 1 && table->columns() > 1) {
-            table->mergeCells(row, 0, 1, table->columns());
-            const bool note = cells[0].startsWith(u' ');
-            bold = bold || !note;
-            cells[0] = cells[0].trimmed();
-            if (note) {
-                QTextCursor cursor = table->cellAt(row, 0).firstCursorPosition();
-                QTextCharFormat italic;
-                italic.setFontItalic(true);
-                cursor.insertText(cells[0], italic);
-                return;
-            }
-        }
-        for (int column = 0; column < cells.size(); ++column) {
-            QTextTableCell cell = table->cellAt(row, column);
-            if (background.isValid()) {
-                QTextTableCellFormat format = cell.format().toTableCellFormat();
-                format.setBackground(background);
-                cell.setFormat(format);
-            }
-            QTextCursor cursor = cell.firstCursorPosition();
-            QTextBlockFormat block;
-            block.setAlignment(column < textColumns ? Qt::AlignLeft : Qt::AlignRight);
-            cursor.setBlockFormat(block);
-            QTextCharFormat text;
-            text.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-            cursor.insertText(cells[column], text);
-        }
-    }
-
-    QTextCursor m_cursor;
-    qreal m_point;
-    bool m_started = false;
-    QList<LaidTable> m_tables;
-};
-
-// The document cut into pages between its rows and paragraphs, never
-// through one: a slice of the document for each page, and on a page that
-// continues a table, that table's header row above the slice.
-struct PageSlice {
-    qreal top, bottom;                     // of the document, in its coordinates
-    qreal headerTop = 0, headerBottom = 0; // a header to repeat; empty when none
-};
-
-QList<PageSlice> CutIntoPages(QTextDocument& document, const QList<PrintedQuote::LaidTable>& tables,
-                              qreal pageHeight)
-{
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
-    const auto extent = [layout](const QTextBlock& block) {
-        const QRectF rect = layout->blockBoundingRect(block);
-        return std::pair{rect.top(), rect.bottom()};
-    };
-    // What must stay whole: each paragraph outside the tables and each row
-    // of a table, by the extent of its text.
-    QList<std::pair<qreal, qreal>> pieces;
-    struct Header {
-        qreal top, bottom, tableBottom;
-    };
-    QList<Header> headers;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        if (!QTextCursor(block).currentTable())
-            pieces.append(extent(block));
-    for (const PrintedQuote::LaidTable& laid : tables) {
-        QTextTable* table = laid.table;
-        QList<std::pair<qreal, qreal>> rows;
-        for (int row = 0; row < table->rows(); ++row) {
-            std::pair<qreal, qreal> whole{1e12, -1e12};
-            for (int column = 0; column < table->columns(); ++column) {
-                const QTextTableCell cell = table->cellAt(row, column);
-                if (cell.row() != row || cell.column() != column)
-                    continue; // covered by a merged cell
-                for (const QTextBlock& block :
-                     {cell.firstCursorPosition().block(), cell.lastCursorPosition().block()}) {
-                    const auto [top, bottom] = extent(block);
-                    whole = {std::min(whole.first, top), std::max(whole.second, bottom)};
-                }
-            }
-            rows.append(whole);
-        }
-        pieces.append(rows);
-        if (laid.header && rows.size() > 1) {
-            // The header with its padding: halfway to the row above and below.
-            const qreal padding = (rows[1].first - rows[0].second) / 2;
-            headers.append({rows[0].first - padding, rows[0].second + padding, rows.last().second});
-        }
-    }
-    std::sort(pieces.begin(), pieces.end());
-    // Where a page may end: halfway between two pieces that do not overlap.
-    QList<qreal> breaks;
-    for (qsizetype i = 1; i < pieces.size(); ++i)
-        if (pieces[i - 1].second <= pieces[i].first)
-            breaks.append((pieces[i - 1].second + pieces[i].first) / 2);
-    const qreal end = layout->documentSize().height();
-
-    QList<PageSlice> pages;
-    PageSlice page{0, 0};
-    while (true) {
-        const qreal room = std::max(pageHeight - (page.headerBottom - page.headerTop),
-                                    pageHeight / 2);
-        if (end - page.top <= room) {
-            page.bottom = end;
-            pages.append(page);
-            return pages;
-        }
-        qreal cut = page.top + room;
-        const auto last = std::upper_bound(breaks.begin(), breaks.end(), cut);
-        if (last != breaks.begin() && *(last - 1) > page.top)
-            cut = *(last - 1); // else a piece taller than a page is cut where it must be
-        page.bottom = cut;
-        pages.append(page);
-        page = {cut, 0};
-        for (const Header& header : headers)
-            if (cut > header.bottom && cut < header.tableBottom)
-                page.headerTop = header.top, page.headerBottom = header.bottom;
-    }
-}
-
 } // namespace
 
 QStringList QuoteHeading::AgencyLines() const
 {
-    QStringList lines;
-    for (const QString& line : {agencyName, agencyAddress})
-        if (!line.trimmed().isEmpty())
-            lines.append(line.trimmed());
-    QStringList contact;
-    if (!agencyPhone.trimmed().isEmpty())
-        contact.append(QStringLiteral("Phone ") + agencyPhone.trimmed());
-    if (!agencyLicense.trimmed().isEmpty())
-        contact.append(QStringLiteral("License ") + agencyLicense.trimmed());
-    if (!contact.isEmpty())
-        lines.append(contact.join(QStringLiteral(" · ")));
-    return lines;
+    return BookPrint::AgencyLines({agencyName, agencyAddress, agencyPhone, agencyLicense});
 }
 
 QList<QStringList> QuoteHeading::FileRows() const
@@ -405,44 +196,16 @@ QString QuoteText(const ClosingQuote& quote, const QuoteHeading& heading)
 bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
                 const ClosingQuote& quote, const QDate& date, const QuoteHeading& heading)
 {
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    // The page is in the printer's dots; margins, padding and borders are in
-    // screen pixels (1/96 inch), which the layout scales to the printer.
-    const qreal point = 96.0 / 72.0;
-    const QRectF paper(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
     QFont font = QApplication::font();
     font.setPointSizeF(10);
     // Without ligatures, so that text copied or searched in the PDF reads
     // "effective", not "e\u{fb00}ective"; Qt sets none on spaced letters.
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
-    QFont small = font;
-    small.setPointSizeF(8);
-    const qreal band = QFontMetricsF(small, &printer).height() * 2.5;
-    const QRectF body = paper.adjusted(0, band, 0, -band);
-
-    QTextDocument document;
-    document.documentLayout()->setPaintDevice(&printer);
-    document.setDefaultFont(font);
-    document.setDocumentMargin(0);
-    // One long page, cut into the printer's pages below.
-    document.setTextWidth(body.width());
+    BookPrint::PagedDocument printed(printer, font);
 
     const QString dateText = QLocale(QLocale::English, QLocale::UnitedStates)
                                  .toString(date, QStringLiteral("MMMM d, yyyy"));
-    PrintedQuote printed(document, point);
-    // The agency's letterhead: its name large, its address, phone and licence.
-    const QStringList agency = heading.AgencyLines();
-    for (qsizetype at = 0; at < agency.size(); ++at) {
-        if (at == 0) {
-            printed.Heading(agency[0], 14);
-            continue;
-        }
-        QTextCharFormat grey;
-        grey.setForeground(QColor(0x44, 0x44, 0x44));
-        printed.Paragraph(agency[at], grey, at + 1 == agency.size() ? 14 : 1);
-    }
+    printed.Letterhead(heading.AgencyLines());
     printed.Heading(kTitle, 18);
     printed.Paragraph(dateText, {}, 12);
     // The file's rows two to a line, to keep a closing on one page.
@@ -474,37 +237,7 @@ bool PrintQuote(QPrinter& printer, const StateCalcs::ClosingRequest& request,
     printed.Table(kTridHeader, rows.trid, {56, 22, 22}, 1, rows.tridTotal);
     printed.Paragraph(kRatesEffective);
     printed.Paragraph(kEstimate);
-
-    const QList<PageSlice> slices = CutIntoPages(document, printed.Tables(), body.height());
-    const auto pages = slices.size();
-    // Draws a band of the document at `at` on the page, and nothing outside it.
-    const auto draw = [&](qreal top, qreal bottom, qreal at) {
-        painter.save();
-        painter.translate(body.left(), at - top);
-        document.drawContents(&painter, QRectF(0, top, body.width(), bottom - top));
-        painter.restore();
-    };
-    for (qsizetype page = 0; page < pages; ++page) {
-        if (page > 0)
-            printer.newPage();
-        painter.setFont(small);
-        painter.setPen(QColor(0x55, 0x55, 0x55));
-        if (page > 0) {
-            const QRectF head(0, 0, paper.width(), band * 0.6);
-            painter.drawText(head, Qt::AlignLeft | Qt::AlignTop,
-                             kTitle + QStringLiteral(" (continued)"));
-            painter.drawText(head, Qt::AlignRight | Qt::AlignTop, dateText);
-        }
-        const QRectF foot(0, paper.height() - band * 0.6, paper.width(), band * 0.6);
-        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages));
-        const PageSlice& slice = slices[page];
-        const qreal header = slice.headerBottom - slice.headerTop;
-        if (header > 0)
-            draw(slice.headerTop, slice.headerBottom, body.top());
-        draw(slice.top, slice.bottom, body.top() + header);
-    }
-    return painter.end();
+    return printed.Print(kTitle + QStringLiteral(" (continued)"), dateText);
 }
 
 } // namespace closing

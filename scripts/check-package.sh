@@ -80,6 +80,21 @@ grep -q "^2026-00001,QMV,'=Ann Smith,.*,710\.00,127\.75\$" <<<"$listed" \
     || fail "tarnwell-book did not list the imported file: $listed"
 echo "tarnwell-book: a closing imported into a new book lists at 710.00, its buyers guarded"
 
+# The month's report as PDF where there is no display and no session.
+export TARNWELL_TODAY=2026-02-10
+"$root/usr/bin/tarnwell-book" --database "$book" close 2026-00001 --date 2026-01-30 >/dev/null
+"$root/usr/bin/tarnwell-book" --database "$book" issue 2026-00001 --date 2026-01-31 \
+    --owners-policy O-1 --loan-policy L-1 >/dev/null
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_RUNTIME_DIR \
+    "$root/usr/bin/tarnwell-book" --database "$book" report --month 2026-01 --underwriter QMV \
+    --mark-sent --check 1042 --paid 2026-02-10 --pdf "$work/report.pdf" >/dev/null 2>"$work/stderr" \
+    || fail "tarnwell-book did not write the report's PDF: $(cat "$work/stderr")"
+[ ! -s "$work/stderr" ] || fail "tarnwell-book wrote on stderr: $(cat "$work/stderr")"
+unset TARNWELL_TODAY
+pdftotext -layout "$work/report.pdf" - | grep -Eq 'Check 1042 +127\.75' \
+    || fail "the report's PDF has no check of 127.75: $(pdftotext -layout "$work/report.pdf" -)"
+echo "tarnwell-book: January's report marked sent, its PDF made with no display: check 127.75"
+
 echo "== the packaged program on a virtual screen"
 runtime="$work/runtime"
 mkdir -m 0700 "$runtime"

@@ -270,13 +270,13 @@ TEST(ClosingOutput, TheKeyboardReachesEveryControlInOrder)
     EXPECT_EQ(visited, expected);
     // Across the file above both columns, and on to the split.
     visited = {driver.FocusName()};
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 14; ++i) {
         driver.Key(Qt::Key_Tab);
         visited.append(driver.FocusName());
     }
     EXPECT_EQ(visited, (QStringList{"fileNumber", "underwriter", "closingDate", "buyers", "sellers",
                                     "lender", "property", "county", "note", "open", "save",
-                                    "settings", "split"}));
+                                    "settings", "issuePolicies", "report", "split"}));
     for (const auto& [key, name] : {std::pair{Qt::Key_P, "price"},
                                     {Qt::Key_N, "priorLoan"},
                                     {Qt::Key_E, "endorsementList"},
@@ -325,7 +325,9 @@ TEST(ClosingOutput, AScreenReaderReadsEveryControlAndTheFigures)
                                 "note:Note",
                                 "open:Open",
                                 "save:Save",
-                                "settings:Settings"}) {
+                                "settings:Settings",
+                                "issuePolicies:Issue policies",
+                                "report:Remittance report"}) {
         const QByteArray object = QByteArray(control).split(':')[0];
         const QString name = QString::fromUtf8(control).section(u':', 1);
         QAccessibleInterface* read = QAccessible::queryAccessibleInterface(driver.Find(object));
