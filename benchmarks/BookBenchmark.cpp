@@ -1,6 +1,8 @@
-// How the agency's book answers with 100,000 files: the import of a
-// spreadsheet of them, opening the file list to its first screen, a search
-// as the agent types it, and saving one file (on the disk when it returns).
+// How the agency's book answers with 100,000 files over ten years: the
+// import of a spreadsheet of them (closed, most issued), opening the file
+// list to its first screen, a search as the agent types it, saving one file
+// (on the disk when it returns), the month's remittance report of a month of
+// 1,000 files, marking ten years of months sent, and what needs doing.
 // Run by hand on both databases with benchmarks/book-benchmark.sh, or:
 //   build/benchmarks/book_benchmark PATH|URI [FILES]   (0: the book as it is)
 
@@ -10,6 +12,7 @@
 #include "engine/Closing.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QTemporaryFile>
 
@@ -29,30 +32,60 @@ const char* kGiven[] = {"Ann", "Bob", "Carl", "Dora", "Eve", "Frank", "Gail", "H
 const char* kStreets[] = {"Main St", "Oak Ave", "Cedar Ln", "Pine St", "Elm Dr", "Maple Rd"};
 const char* kCounties[] = {"Pulaski", "Benton", "Washington", "Sebastian", "Faulkner"};
 
+// The month that holds a thousand files, all under one underwriter, for the
+// month's report.
+constexpr int kBusyMonth = 65; // 2021-06
+constexpr int kBusyFiles = 1000;
+
+// The month (0 is 2016-01) of the i-th of `count` files: the first thousand
+// in the busy month, the others spread evenly over the other 119.
+int MonthIndex(int i, int count)
+{
+    if (i <= kBusyFiles || count <= kBusyFiles)
+        return kBusyMonth;
+    const int month = static_cast<int>(static_cast<long long>(i - kBusyFiles - 1) * 119
+                                       / (count - kBusyFiles));
+    return month < kBusyMonth ? month : month + 1;
+}
+
 // Ten years of closings: purchases with and without a loan, refinances,
-// endorsements and the letter.
+// endorsements and the letter; each closed and its policies issued on its
+// closing day, but for one file in fifty, still waiting for its policies.
 std::string Closings(int count)
 {
     std::mt19937 random(20130201);
     const auto pick = [&](const auto& list) { return list[random() % std::size(list)]; };
     std::ostringstream csv;
     csv << "file,split,price,loan,prior_loan,endorsements,cpl,underwriter,buyers,sellers,"
-           "property,county,lender,closing_date\n";
+           "property,county,lender,closing_date,owners_policy,loan_policy,issue_date\n";
     for (int i = 1; i <= count; ++i) {
-        const int year = 2016 + (i - 1) * 10 / count;
+        const int index = MonthIndex(i, count);
+        const int year = 2016 + index / 12, month = index % 12 + 1;
         const int kind = i % 4;
         const std::string price = kind == 3 ? "" : std::to_string(50'000 + random() % 900'000);
         const std::string loan = kind == 2 ? "" : std::to_string(40'000 + random() % 700'000);
+        std::ostringstream date;
+        date << year << (month < 10 ? "-0" : "-") << month << '-' << 10 + i % 18;
+        const bool issued = i % 50 != 0;
         csv << year << '-' << i << ",15," << price << ',' << loan << ','
             << (kind == 3 ? std::to_string(30'000 + random() % 300'000) : "") << ','
             << (i % 3 == 0 ? "\"8.1 9-06\"" : "") << ',' << (i % 2 ? "yes" : "no") << ','
-            << (i % 5 ? "QMV" : "ZOR") << ',' << pick(kGiven) << ' ' << pick(kSurnames) << ','
+            << (i <= kBusyFiles || i % 5 ? "QMV" : "ZOR") << ',' << pick(kGiven) << ' '
+            << pick(kSurnames) << ','
             << (kind == 3 ? "" : std::string(pick(kGiven)) + " " + pick(kSurnames)) << ',' << "\""
             << 1 + random() % 9999 << ' ' << pick(kStreets) << ", Little Rock\"," << pick(kCounties)
-            << ",First Bank," << year << (i % 12 < 9 ? "-0" : "-") << i % 12 + 1 << '-'
-            << 10 + i % 18 << '\n';
+            << ",First Bank," << date.str() << ','
+            << (issued && kind != 3 ? "O-" + std::to_string(i) : "") << ','
+            << (issued && kind != 2 ? "L-" + std::to_string(i) : "") << ','
+            << (issued ? date.str() : "") << '\n';
     }
     return csv.str();
+}
+
+std::string MonthText(int index)
+{
+    const int month = index % 12 + 1;
+    return std::to_string(2016 + index / 12) + (month < 10 ? "-0" : "-") + std::to_string(month);
 }
 
 double Milliseconds(const QElapsedTimer& timer)
@@ -71,6 +104,21 @@ int main(int argc, char* argv[])
     }
     const std::string database = argv[1];
     const int count = argc > 2 ? std::atoi(argv[2]) : 100'000;
+    // The book's today: its ten years of closings are behind it, December's
+    // report not yet due.
+    qputenv("TARNWELL_TODAY", "2026-01-10");
+    const auto run = [&](std::vector<std::string> args, std::string* output = nullptr) {
+        args.insert(args.begin(), {"--database", database});
+        std::istringstream in;
+        std::ostringstream out, err;
+        const int status = BookCli::RunBook(args, in, out, err);
+        if (status != 0)
+            std::cout << "  (" << args[2] << ": status " << status << ", "
+                      << err.str().substr(0, 200) << ")\n";
+        if (output)
+            *output = out.str();
+        return status;
+    };
 
     // FILES 0 measures a book that is already filled.
     QElapsedTimer timer;
@@ -121,18 +169,69 @@ int main(int argc, char* argv[])
         std::cout << " ms; slowest " << slowest << " ms\n";
     }
 
-    // One file changed and saved, twenty times.
+    // One file changed and saved, twenty times (an issued file's change is
+    // an amendment with its reason).
     auto file = book->Load(first->at(0).fileNumber);
     double total = 0;
     for (int i = 0; i < 20; ++i) {
         file->details.note = QStringLiteral("call back %1").arg(i);
         timer.restart();
         const auto saved = book->Save(file->details, file->closing, file->quote,
-                                      file->revision.revision + i);
+                                      file->revision.revision + i, QStringLiteral("a note"));
         total += Milliseconds(timer);
         if (saved.status != Book::SaveResult::Status::Saved)
             std::cout << "save failed: " << saved.error.toStdString() << '\n';
     }
     std::cout << "save one file (a revision, durable): " << total / 20 << " ms on average\n";
+    book.reset();
+
+    // The month's remittance: the month of a thousand files before it is
+    // sent, in the library (the window's preview) and written by the
+    // program; then every month to June 2025 marked sent.
+    const std::string busy = MonthText(kBusyMonth);
+    std::string output;
+    book = Book::Book::Open(location, Book::Access::Write, error);
+    book->SetToday(QDate(2026, 1, 10));
+    timer.restart();
+    const auto report = book->Report(QStringLiteral("QMV"), QString::fromStdString(busy));
+    std::cout << "the report of " << busy << " (QMV, " << report->rows.size() << " lines"
+              << (report->sent ? ", as sent" : "") << ") read: " << Milliseconds(timer) << " ms\n";
+    for (const char* format : {"--json", "--csv"}) {
+        timer.restart();
+        run({"report", "--month", busy, "--underwriter", "QMV", format}, &output);
+        std::cout << "  tarnwell-book report " << format << ": " << Milliseconds(timer) << " ms ("
+                  << output.size() / 1024 << " KiB)\n";
+    }
+    if (!report->sent) {
+        timer.restart();
+        int marked = 0;
+        for (int index = 0; index < 114; ++index)
+            for (const char* underwriter : {"QMV", "ZOR"})
+                marked += run({"report", "--month", MonthText(index), "--underwriter", underwriter,
+                               "--csv", "--mark-sent", "--check", std::to_string(1000 + index),
+                               "--paid", MonthText(index + 1) + "-05"})
+                          == 0;
+        std::cout << marked
+                  << " reports marked sent (2016-01 to 2025-06): " << timer.elapsed() / 1000.0
+                  << " s\n";
+        timer.restart();
+        run({"report", "--month", busy, "--underwriter", "QMV", "--json"}, &output);
+        std::cout << "  tarnwell-book report --json of " << busy
+                  << " as sent: " << Milliseconds(timer) << " ms\n";
+    }
+    timer.restart();
+    const auto open = book->Report(QStringLiteral("QMV"), QStringLiteral("2025-12"));
+    std::cout << "the report of 2025-12 (QMV, " << open->rows.size()
+              << " lines, not sent) read: " << Milliseconds(timer) << " ms\n";
+
+    // What needs doing: files closed more than 30 days ago without their
+    // policies, months whose reports are not sent.
+    timer.restart();
+    const auto due = book->Due(30, 15);
+    std::cout << "what needs doing (" << due->unissued.size() << " files not issued, "
+              << due->unsent.size() << " months not sent) read: " << Milliseconds(timer) << " ms\n";
+    timer.restart();
+    run({"due", "--json"}, &output);
+    std::cout << "  tarnwell-book due --json: " << Milliseconds(timer) << " ms\n";
     return 0;
 }

@@ -143,43 +143,49 @@ QStringList SchemaVersion2(const SqlDialect& dialect)
     const QString latestLine = QStringLiteral(
         "EXISTS (SELECT 1 FROM revision_lines l WHERE l.file_id = files.id AND "
         "l.revision = files.revision AND l.role = '%1')");
-    return {
-        QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
-        QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
-                       "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
-            .arg(latestLine.arg(QStringLiteral("owners_policy")),
-                 latestLine.arg(QStringLiteral("loan_policy"))),
-        QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
-        QStringLiteral("CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
-                       "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
-                       "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
-                       "PRIMARY KEY (file_id, policy))"),
-        QStringLiteral("CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
-                       "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
-                       "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
-                       "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
-                       "adjustment_gross_cents BIGINT NOT NULL, "
-                       "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
-                       "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
-            .arg(dialect.IdColumn(), dialect.BlobType()),
-        // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
-        QStringLiteral("CREATE TABLE remittance_entries (id %1, "
-                       "file_id BIGINT NOT NULL REFERENCES files (id), "
-                       "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
-                       "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
-                       "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
-                       "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
-                       "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
-                       "report_id BIGINT REFERENCES reports (id))")
-            .arg(dialect.IdColumn()),
-        QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
-                       "(underwriter, month, report_id)"),
-        QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
-        QStringLiteral("CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
-    };
+    return QStringList{
+               QStringLiteral("ALTER TABLE files ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("ALTER TABLE files ADD COLUMN pending TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("ALTER TABLE revisions ADD COLUMN status TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("ALTER TABLE revisions ADD COLUMN reason TEXT NOT NULL DEFAULT ''"),
+               QStringLiteral("UPDATE files SET pending = CASE WHEN %1 AND %2 THEN 'owner loan' "
+                              "WHEN %1 THEN 'owner' WHEN %2 THEN 'loan' ELSE 'file' END")
+                   .arg(latestLine.arg(QStringLiteral("owners_policy")),
+                        latestLine.arg(QStringLiteral("loan_policy"))),
+               QStringLiteral("CREATE INDEX files_by_pending ON files (status, closing_date)"),
+               QStringLiteral(
+                   "CREATE TABLE policies (file_id BIGINT NOT NULL REFERENCES files (id), "
+                   "policy TEXT NOT NULL, number TEXT NOT NULL, issue_date TEXT NOT NULL, "
+                   "revision INTEGER NOT NULL, recorded_month TEXT NOT NULL, "
+                   "PRIMARY KEY (file_id, policy))"),
+               QStringLiteral(
+                   "CREATE TABLE reports (id %1, underwriter TEXT NOT NULL, "
+                   "month TEXT NOT NULL, check_number TEXT NOT NULL, paid_date TEXT NOT NULL, "
+                   "sent_by TEXT NOT NULL, sent_at TEXT NOT NULL, "
+                   "lines_gross_cents BIGINT NOT NULL, lines_remit_cents BIGINT NOT NULL, "
+                   "adjustment_gross_cents BIGINT NOT NULL, "
+                   "adjustment_remit_cents BIGINT NOT NULL, csv TEXT NOT NULL, "
+                   "json TEXT NOT NULL, pdf %2, UNIQUE (underwriter, month))")
+                   .arg(dialect.IdColumn(), dialect.BlobType()),
+               // kind: 0 a line issued in its month, 1 a late line, 2 an adjustment.
+               QStringLiteral(
+                   "CREATE TABLE remittance_entries (id %1, "
+                   "file_id BIGINT NOT NULL REFERENCES files (id), "
+                   "underwriter TEXT NOT NULL, month TEXT NOT NULL, kind INTEGER NOT NULL, "
+                   "policy TEXT NOT NULL, revision INTEGER NOT NULL, "
+                   "position INTEGER NOT NULL, issue_date TEXT NOT NULL, "
+                   "gross_cents BIGINT NOT NULL, remit_cents BIGINT NOT NULL, "
+                   "reason TEXT NOT NULL, recorded_at TEXT NOT NULL, "
+                   "report_id BIGINT REFERENCES reports (id))")
+                   .arg(dialect.IdColumn()),
+               QStringLiteral("CREATE INDEX entries_by_month ON remittance_entries "
+                              "(underwriter, month, report_id)"),
+               QStringLiteral("CREATE INDEX entries_by_file ON remittance_entries (file_id)"),
+               QStringLiteral(
+                   "CREATE INDEX entries_unsent ON remittance_entries (report_id, month)"),
+               QStringLiteral("CREATE INDEX policies_by_number ON policies (number)"),
+           }
+           + dialect.SearchSchemaVersion2();
 }
 
 const QString kRevisionColumns = QStringLiteral(
@@ -478,6 +484,15 @@ bool Book::MakeOrUpgrade(int fromVersion)
         m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
         return false;
     }
+    // Two programs making one PostgreSQL book at once: the second waits for
+    // the first's book (SQLite's write lock is taken by the BEGIN).
+    if (!m_dialect.IsSQLite()
+        && !Run(
+            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SqlDialect::kApplicationId))) {
+        m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
+        Rollback();
+        return false;
+    }
     const auto fail = [&](const QString& what) {
         m_error
             = QStringLiteral("%1 could not be %2: %3").arg(m_location.Describe(), what, m_error);
@@ -518,6 +533,11 @@ bool Book::MakeOrUpgrade(int fromVersion)
         for (const QString& statement : step.statements)
             if (!Run(statement))
                 return fail(fromVersion == 0 ? QStringLiteral("made") : QStringLiteral("upgraded"));
+        // SQLite's search rows of the first version gain the marks of their
+        // short pieces.
+        if (step.version == 2 && fromVersion > 0 && m_dialect.KeepsSearchRows()
+            && !MarkSearchRows())
+            return fail(QStringLiteral("upgraded"));
         for (const SqlDialect::Statement& statement : step.optional) {
             if (!statement.optional) {
                 if (!Run(statement.sql))
@@ -803,6 +823,20 @@ SaveResult Book::Apply(const Change& change)
                     return refuse(QStringLiteral("the %1 of file %2 was issued already: %3 on %4")
                                       .arg(w.name, number, done->number, done->issueDate));
                 }
+                // A policy number is the underwriter's: one policy, one file.
+                auto other = Run(QStringLiteral("SELECT f.file_number FROM policies p JOIN files "
+                                                "f ON f.id = p.file_id WHERE p.number = ? AND "
+                                                "f.underwriter = ? AND p.file_id <> ? "
+                                                "ORDER BY f.file_number LIMIT 1"),
+                                 {w.number, file.details.underwriter, *id});
+                if (!other)
+                    return abandon(m_error);
+                if (other->next())
+                    return refuse(QStringLiteral("policy number %1 of %2 is issued already, to "
+                                                 "file %3; the %4 of file %5 needs its own")
+                                      .arg(w.number, file.details.underwriter,
+                                           other->value(0).toString(), w.name, number));
+                other->finish();
                 fresh.push_back({w.policy, w.number, change.date});
             }
             if (!asked) {
@@ -899,7 +933,8 @@ SaveResult Book::Apply(const Change& change)
         return abandon(m_error);
     if (m_dialect.KeepsSearchRows()
         && (!Run(m_dialect.DeleteSearchRow(), {*id})
-            || !Run(m_dialect.InsertSearchRow(), {*id, SearchText(saved)})))
+            || !Run(m_dialect.InsertSearchRow(), {SqlDialect::SearchRowText(SearchText(saved))})
+            || !Run(m_dialect.LinkSearchRow(), {*id})))
         return abandon(m_error);
     if (!Settle(*id, file, change.reason))
         return abandon(m_error);
@@ -908,6 +943,25 @@ SaveResult Book::Apply(const Change& change)
     result.status = SaveResult::Status::Saved;
     result.revision = file.revision.revision;
     return result;
+}
+
+bool Book::MarkSearchRows()
+{
+    // Numbered afresh in the order the files changed.
+    auto files = Run(QStringLiteral("SELECT id, search FROM files ORDER BY changed_at, id"));
+    if (!files)
+        return false;
+    QList<std::pair<qint64, QString>> rows;
+    while (files->next())
+        rows.push_back({files->value(0).toLongLong(), files->value(1).toString()});
+    files->finish();
+    if (!Run(QStringLiteral("DELETE FROM file_search")))
+        return false;
+    for (const auto& [id, search] : rows)
+        if (!Run(m_dialect.InsertSearchRow(), {SqlDialect::SearchRowText(search)})
+            || !Run(m_dialect.LinkSearchRow(), {id}))
+            return false;
+    return true;
 }
 
 bool Book::InsertRevision(qint64 fileId, const BookFile& file)
@@ -1134,6 +1188,17 @@ std::optional<BookFile> Book::Load(const QString& fileNumber, int revision)
     while (policies->next())
         file->policies.push_back({policies->value(0).toString(), policies->value(1).toString(),
                                   policies->value(2).toString()});
+    policies->finish();
+    if (status == QLatin1String("voided")) {
+        // A void is never undone: the first revision voided holds its reason.
+        auto voided = Run(QStringLiteral("SELECT reason FROM revisions WHERE file_id = ? AND "
+                                         "status = 'voided' ORDER BY revision LIMIT 1"),
+                          {id});
+        if (!voided)
+            return std::nullopt;
+        if (voided->next())
+            file->voidReason = voided->value(0).toString();
+    }
     return file;
 }
 
@@ -1159,16 +1224,26 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
     QStringList conditions;
     QVariantList values;
     const QString find = filter.find.trimmed().toLower();
-    if (!find.isEmpty()) {
-        int matches = -1;
-        if (const QString count = m_dialect.SearchCountQuery(find); !count.isEmpty()) {
-            auto counted = Run(count, {m_dialect.SearchValue(find)});
+    QString from = QStringLiteral("files");
+    QString order = QStringLiteral("changed_at DESC, id DESC");
+    if (!find.isEmpty() && m_dialect.SearchesInOrder()) {
+        from = m_dialect.OrderedSearchFrom();
+        order = m_dialect.OrderedSearchOrder();
+        conditions << m_dialect.OrderedSearchCondition();
+        values << SqlDialect::SearchIndexValue(find);
+    } else if (!find.isEmpty()) {
+        int matches = 0;
+        if (m_dialect.CountsFirst(find)) {
+            auto counted = Run(m_dialect.SearchCountQuery(), {find});
             if (!counted || !counted->next())
                 return std::nullopt;
             matches = counted->value(0).toInt();
+            if (matches == 0)
+                return QList<FileSummary>();
+            counted->finish();
         }
         conditions << m_dialect.SearchCondition(find, matches);
-        values << m_dialect.SearchValue(find);
+        values << m_dialect.SearchValue(find, matches);
     }
     if (!filter.month.isEmpty()) {
         conditions << QStringLiteral("month = ?");
@@ -1178,10 +1253,10 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
         conditions << QStringLiteral("underwriter = ?");
         values << filter.underwriter;
     }
-    QString sql = QStringLiteral("SELECT %1 FROM files").arg(kSummaryColumns);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(kSummaryColumns, from);
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY changed_at DESC, id DESC LIMIT ? OFFSET ?");
+    sql += QStringLiteral(" ORDER BY %1 LIMIT ? OFFSET ?").arg(order);
     values << (limit < 0 ? std::numeric_limits<int>::max() : limit) << offset;
     auto query = Run(sql, values);
     if (!query)

@@ -130,6 +130,7 @@ private:
 
     bool OpenConnection(Access access, int busyTimeoutMs, bool& missing);
     bool MakeOrUpgrade(int fromVersion);
+    bool MarkSearchRows();
     std::optional<QSqlQuery> Run(const QString& sql, const QVariantList& values = {});
     bool Begin();
     bool Commit();

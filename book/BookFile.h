@@ -127,6 +127,8 @@ struct BookFile {
     // issued), "issued" (all), or "voided"; and the policies issued.
     QString status;
     QList<IssuedPolicy> policies;
+    // A voided file's reason, as its void recorded it.
+    QString voidReason = {};
 };
 
 // A row of the file list.

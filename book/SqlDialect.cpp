@@ -1,5 +1,7 @@
 #include "book/SqlDialect.h"
 
+#include <QSet>
+
 namespace Book {
 
 namespace {
@@ -18,6 +20,11 @@ QString LikePattern(const QString& text)
 
 // The trigram index answers a text of three characters or more.
 constexpr qsizetype kTrigram = 3;
+
+// The marks of a one- and a two-character piece in SQLite's search rows:
+// characters no typed text holds.
+const QChar kOneMark(0x2);
+const QChar kTwoMark(0x1);
 
 } // namespace
 
@@ -75,59 +82,108 @@ QList<SqlDialect::Statement> SqlDialect::SearchSchema() const
              true}};
 }
 
+QStringList SqlDialect::SearchSchemaVersion2() const
+{
+    if (IsSQLite())
+        return {QStringLiteral("ALTER TABLE files ADD COLUMN search_row INTEGER"),
+                QStringLiteral("CREATE INDEX files_by_search_row ON files (search_row)")};
+    // Every piece of one or two characters of the text, kept beside it; the
+    // index is written at each save rather than queued, so that a search
+    // never reads a queue.
+    return {QStringLiteral(
+                "CREATE FUNCTION book_search_pieces(text) RETURNS text[] LANGUAGE sql IMMUTABLE "
+                "STRICT PARALLEL SAFE AS 'SELECT array_agg(DISTINCT piece) FROM "
+                "(SELECT substr($1, i, 2) AS piece FROM generate_series(1, length($1)) AS i "
+                "UNION ALL SELECT substr($1, i, 1) FROM generate_series(1, length($1)) AS i) "
+                "AS pieces'"),
+            QStringLiteral("ALTER TABLE files ADD COLUMN search_pieces text[] GENERATED ALWAYS "
+                           "AS (book_search_pieces(search)) STORED"),
+            QStringLiteral("CREATE INDEX files_search_pieces ON files USING gin (search_pieces) "
+                           "WITH (fastupdate = off)")};
+}
+
 QString SqlDialect::DeleteSearchRow() const
 {
-    return QStringLiteral("DELETE FROM file_search WHERE rowid = ?");
+    return QStringLiteral(
+        "DELETE FROM file_search WHERE rowid = (SELECT search_row FROM files WHERE id = ?)");
 }
 
 QString SqlDialect::InsertSearchRow() const
 {
-    return QStringLiteral("INSERT INTO file_search (rowid, search) VALUES (?, ?)");
+    return QStringLiteral("INSERT INTO file_search (search) VALUES (?)");
 }
 
-bool SqlDialect::Indexed(const QString& text) const
+QString SqlDialect::LinkSearchRow() const
 {
-    return IsSQLite() && text.size() >= kTrigram;
+    return QStringLiteral("UPDATE files SET search_row = last_insert_rowid() WHERE id = ?");
 }
 
-QString SqlDialect::SearchCountQuery(const QString& text) const
+QString SqlDialect::OrderedSearchFrom() const
 {
-    if (!Indexed(text))
-        return {};
-    return QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM file_search WHERE file_search "
-                          "MATCH ? LIMIT %1)")
+    return QStringLiteral("file_search JOIN files ON files.search_row = file_search.rowid");
+}
+
+QString SqlDialect::OrderedSearchCondition() const
+{
+    return QStringLiteral("file_search MATCH ?");
+}
+
+QString SqlDialect::OrderedSearchOrder() const
+{
+    return QStringLiteral("file_search.rowid DESC");
+}
+
+QString SqlDialect::SearchRowText(const QString& search)
+{
+    QString marks;
+    QSet<QString> seen;
+    for (qsizetype i = 0; i < search.size(); ++i)
+        for (qsizetype length : {1, 2}) {
+            const QString piece = search.mid(i, length);
+            if (piece.size() != length || piece.contains(QLatin1Char('\n')) || seen.contains(piece))
+                continue;
+            seen.insert(piece);
+            marks += length == 1 ? kOneMark + piece + kOneMark : kTwoMark + piece;
+        }
+    return search + QLatin1Char('\n') + marks;
+}
+
+QString SqlDialect::SearchIndexValue(const QString& text)
+{
+    // One phrase: the trigram index matches it anywhere in the text; a
+    // shorter text is found by its mark.
+    QString phrase = text.size() == 1   ? kOneMark + text + kOneMark
+                     : text.size() == 2 ? kTwoMark + text
+                                        : text;
+    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + phrase + QLatin1Char('"');
+}
+
+bool SqlDialect::CountsFirst(const QString& text) const
+{
+    return !IsSQLite() && text.size() < kTrigram;
+}
+
+QString SqlDialect::SearchCountQuery() const
+{
+    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM files WHERE search_pieces @> "
+                          "ARRAY[?]::text[] LIMIT %1) AS found")
         .arg(kFewMatches);
 }
 
 QString SqlDialect::SearchCondition(const QString& text, int matches) const
 {
-    // SQLite: many matches are met walking the list newest first, which stops
-    // at the first screen ("+id" keeps it off the row id's index, which would
-    // fetch every match first); a few are fetched and sorted.
-    if (Indexed(text))
-        return matches >= kFewMatches
-                   ? QStringLiteral("+id IN (SELECT rowid FROM file_search WHERE file_search "
-                                    "MATCH ?)")
-                   : QStringLiteral("id IN (SELECT rowid FROM file_search WHERE file_search "
-                                    "MATCH ?)");
-    // Too short for a trigram index: SQLite reads the search text off an index
-    // of the list with it, PostgreSQL walks the list newest first ("|| ''"
-    // keeps it off the trigram index, which a short text would read whole).
-    if (IsSQLite())
-        return QStringLiteral("instr(search, ?) > 0");
+    if (CountsFirst(text) && matches < kFewMatches)
+        return QStringLiteral("search_pieces @> ARRAY[?]::text[]");
+    // "|| ''" keeps a short text off the trigram index, which would read
+    // it whole: the list is walked newest first.
     return text.size() < kTrigram ? QStringLiteral("search || '' LIKE ? ESCAPE '\\'")
                                   : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
-QString SqlDialect::SearchValue(const QString& text) const
+QString SqlDialect::SearchValue(const QString& text, int matches) const
 {
-    if (Indexed(text)) {
-        // One phrase: the trigram index matches it anywhere in the text.
-        QString phrase = text;
-        phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        return QLatin1Char('"') + phrase + QLatin1Char('"');
-    }
-    return IsSQLite() ? text : LikePattern(text);
+    return CountsFirst(text) && matches < kFewMatches ? text : LikePattern(text);
 }
 
 } // namespace Book

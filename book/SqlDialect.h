@@ -3,7 +3,8 @@
 // What differs between the two databases a book lives in, and nothing else:
 // the driver, the row id's type, how a writing transaction begins and locks
 // the file it changes, the book's mark in a SQLite file, and the search
-// index (SQLite's FTS5 trigram table; PostgreSQL's pg_trgm index). Every
+// indexes (SQLite's FTS5 trigram table; PostgreSQL's pg_trgm index and its
+// index of short pieces). Every
 // other statement of the book is the same on both.
 
 #include <QString>
@@ -50,25 +51,50 @@ public:
         bool optional = false;
     };
     QList<Statement> SearchSchema() const;
+    // What the second version adds to it. PostgreSQL: an index of the one-
+    // and two-character pieces of each file's text, which a trigram index
+    // cannot answer (a GIN index of an array of them). SQLite: its search
+    // rows hold marks of those pieces (SearchRowText), and are numbered in
+    // the order the files changed (a save gives its file's row the next
+    // number, kept in files.search_row), so that the index itself gives the
+    // matches newest change first and stops at the first screen.
+    QStringList SearchSchemaVersion2() const;
 
-    // SQLite keeps its search text in a table of its own, written by the save.
+    // SQLite keeps its search text in a table of its own, written by the save:
+    // the file's row deleted, a new one inserted, and linked to the file.
     bool KeepsSearchRows() const { return IsSQLite(); }
     QString DeleteSearchRow() const; // binds the file's id
-    QString InsertSearchRow() const; // binds the file's id and its text
+    QString InsertSearchRow() const; // binds SearchRowText
+    QString LinkSearchRow() const;   // binds the file's id
+    // The text of a file's search row: its search text, then a mark for each
+    // piece of one or two characters of it, which a trigram index finds as
+    // a word of three ("\1ab" for "ab", "\2a\2" for "a").
+    static QString SearchRowText(const QString& search);
 
-    // The condition a search adds to the file list and the value it binds,
-    // for a text already in lower case. SQLite first counts, up to
-    // kFewMatches, the files its index finds (SearchCountQuery; none when
-    // the text is too short for the index): a few are fetched and sorted, many
-    // are met walking the list newest first, which stops at the first screen.
-    static constexpr int kFewMatches = 2000;
-    QString SearchCountQuery(const QString& text) const;
+    // SQLite's search: the files its index matches (binding SearchIndexValue),
+    // newest change first, read in the index's order.
+    bool SearchesInOrder() const { return IsSQLite(); }
+    QString OrderedSearchFrom() const;
+    QString OrderedSearchCondition() const;
+    QString OrderedSearchOrder() const;
+
+    // The value the SQLite search binds, for a text already in lower case.
+    static QString SearchIndexValue(const QString& text);
+
+    // PostgreSQL's search. A text of three characters or more is found by
+    // the trigram index (the planner chooses between fetching the matches
+    // and walking the list newest first). A shorter one is first counted on
+    // the index of pieces, up to kFewMatches (SearchCountQuery, binding the
+    // text): none, the list is empty without reading it; a few are fetched
+    // and sorted; many are met walking the list newest first, which stops
+    // at the first screen (SearchCondition and SearchValue, given the count).
+    static constexpr int kFewMatches = 300;
+    bool CountsFirst(const QString& text) const;
+    QString SearchCountQuery() const;
     QString SearchCondition(const QString& text, int matches) const;
-    QString SearchValue(const QString& text) const;
+    QString SearchValue(const QString& text, int matches) const;
 
 private:
-    bool Indexed(const QString& text) const;
-
     Kind m_kind;
 };
 

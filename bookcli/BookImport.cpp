@@ -38,6 +38,8 @@ constexpr std::string_view kTotals[] = {"gross", "remit"};
 // (issue_date for both, or each policy's own).
 constexpr std::string_view kIssue[] = {"owners_policy", "loan_policy", "issue_date",
                                        "owners_issue_date", "loan_issue_date"};
+// A voided file's reason: the file is voided after its policies are issued.
+constexpr std::string_view kVoid = "void_reason";
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -54,6 +56,7 @@ std::vector<std::string_view> ExtraColumns()
         columns.push_back(column.name);
     columns.insert(columns.end(), std::begin(kTotals), std::end(kTotals));
     columns.insert(columns.end(), std::begin(kIssue), std::end(kIssue));
+    columns.push_back(kVoid);
     return columns;
 }
 
@@ -86,7 +89,7 @@ public:
             if (why->find("unknown column") != std::string::npos)
                 *why += "; and for the book underwriter, buyers, sellers, property, county, "
                         "lender, closing_date, note, gross, remit, owners_policy, loan_policy, "
-                        "issue_date, owners_issue_date and loan_issue_date";
+                        "issue_date, owners_issue_date, loan_issue_date and void_reason";
             return Fail(source, *why);
         }
         m_rows.emplace(std::move(std::get<Quote::ClosingRowReader>(reader)));
@@ -208,17 +211,35 @@ private:
         if ((!owners.isEmpty() && ownersDate.isEmpty()) || (!loan.isEmpty() && loanDate.isEmpty()))
             return Problem(record.row, {{"issue_date"}, "a policy number needs its issue date"});
 
+        const QString voidReason = cell(kVoid).simplified();
+        const bool voided = existing && existing->status == QLatin1String("voided");
+
         const auto saved = m_book.Save(details, closing, stored,
                                        existing ? existing->revision.revision : 0, m_amend);
+        // A voided file issues nothing more; a void is never undone.
+        const auto course = [&] {
+            if (voided)
+                return true;
+            const int failed = m_failed;
+            if (!IssueRow(record.row, number, owners, ownersDate, loan, loanDate,
+                          QString::fromStdString(issueDates[0])))
+                return false;
+            if (voidReason.isEmpty() || m_failed != failed)
+                return true;
+            const auto done = m_book.Void(number, voidReason);
+            if (done.status != Book::SaveResult::Status::Saved)
+                return Problem(record.row,
+                               {{std::string(kVoid)},
+                                "the file is saved but not voided: " + done.error.toStdString()});
+            return true;
+        };
         switch (saved.status) {
         case Book::SaveResult::Status::Saved:
             ++(saved.revision == 1 ? m_added : m_revised);
-            return IssueRow(record.row, number, owners, ownersDate, loan, loanDate,
-                            QString::fromStdString(issueDates[0]));
+            return course();
         case Book::SaveResult::Status::Unchanged:
             ++m_unchanged;
-            return IssueRow(record.row, number, owners, ownersDate, loan, loanDate,
-                            QString::fromStdString(issueDates[0]));
+            return course();
         case Book::SaveResult::Status::Stale:
             return Problem(record.row, {{}, saved.error.toStdString()});
         case Book::SaveResult::Status::Failed:
@@ -250,10 +271,17 @@ private:
                 number, date, both || only == QLatin1String("owner") ? owners : QString(),
                 both || only == QLatin1String("loan") ? loan : QString());
             if (issued.status == Book::SaveResult::Status::Failed
-                || issued.status == Book::SaveResult::Status::Stale)
-                return Problem(row,
-                               {{"issue_date"},
-                                "the file is saved but not issued: " + issued.error.toStdString()});
+                || issued.status == Book::SaveResult::Status::Stale) {
+                std::vector<std::string> columns;
+                if (both || only == QLatin1String("owner"))
+                    columns.push_back("owners_policy");
+                if (both || only == QLatin1String("loan"))
+                    columns.push_back("loan_policy");
+                if (owners.isEmpty() && loan.isEmpty())
+                    columns = {"issue_date"};
+                return Problem(row, {columns, "the file is saved but not issued: "
+                                                  + issued.error.toStdString()});
+            }
         }
         return true;
     }
@@ -324,7 +352,7 @@ int RunImport(Book::Book& book, std::istream& in, std::string_view source,
 {
     Quote::CsvReader reader(in);
     reader.SetWidth(Quote::ClosingRowReader::kMostColumns + std::size(kDetails) + std::size(kTotals)
-                    + std::size(kIssue));
+                    + std::size(kIssue) + 1);
     Quote::CsvRecord record;
     if (!reader.Next(record)) {
         err << kProgramName << ": " << source << ": the file is empty; it needs a header row\n";

@@ -159,7 +159,8 @@ std::vector<std::string> ExportColumns()
             "loan_policy",
             "issue_date",
             "owners_issue_date",
-            "loan_issue_date"};
+            "loan_issue_date",
+            "void_reason"};
 }
 
 std::vector<std::string> ExportRow(const QString& fileNumber, const Book::BookFile& file)
@@ -189,7 +190,8 @@ std::vector<std::string> ExportRow(const QString& fileNumber, const Book::BookFi
             Quote::CsvText(Utf8(Issued(file, "loan").number)),
             Utf8(Issued(file, "").issueDate),
             Utf8(Issued(file, "owner").issueDate),
-            Utf8(Issued(file, "loan").issueDate)};
+            Utf8(Issued(file, "loan").issueDate),
+            Quote::CsvText(Utf8(file.voidReason))};
 }
 
 Json FileJson(const QString& fileNumber, const Book::BookFile& file)
@@ -201,6 +203,7 @@ Json FileJson(const QString& fileNumber, const Book::BookFile& file)
     document["saved_at"] = Utf8(file.revision.savedAt);
     document["changes"] = Utf8(file.revision.changes);
     document["status"] = Utf8(file.status);
+    document["void_reason"] = Utf8(file.voidReason);
     Json policies = Json::array();
     for (const Book::IssuedPolicy& policy : file.policies)
         policies.push_back({{"policy", policy.policy.isEmpty() ? "file" : Utf8(policy.policy)},

@@ -4,11 +4,13 @@
 // installed program as an unprivileged user, since root passes every
 // permission.
 
+#include "tests/book/BookServers.h"
 #include "tests/book/BookTestSupport.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -280,15 +282,47 @@ TEST_F(BookFaultTest, TwoImportsAtOnceIntoOneBookKeepEveryRow)
     EXPECT_EQ(OpenForWriting(Location())->FileNumbers()->size(), 600);
 }
 
+// A connection of the tests' own to a book, outside Tarnwell.
+QSqlDatabase Connect(const Book::BookLocation& location, const QString& name)
+{
+    QSqlDatabase database = QSqlDatabase::addDatabase(
+        location.IsPostgreSql() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
+    database.setDatabaseName(location.IsPostgreSql() ? location.database : location.path);
+    database.setHostName(location.host);
+    database.setUserName(location.user);
+    EXPECT_TRUE(database.open()) << database.lastError().text().toStdString();
+    return database;
+}
+
+// Two desks importing into one empty PostgreSQL book at once: the first
+// makes the book while the other waits, and every row of both is kept.
+TEST(BookConcurrencyTest, TwoImportsAtOnceIntoOnePostgreSqlBookKeepEveryRow)
+{
+    TARNWELL_REQUIRE_DATABASE(Database::PostgreSQL);
+    BookPlace place(Database::PostgreSQL);
+    QTemporaryDir folder;
+    QProcess first, second;
+    first.start(TARNWELL_BOOK_PROGRAM, {"--database", place.Address(), "import",
+                                        Closings(folder, QStringLiteral("A"), 300)});
+    second.start(TARNWELL_BOOK_PROGRAM, {"--database", place.Address(), "import",
+                                         Closings(folder, QStringLiteral("B"), 300)});
+    for (QProcess* child : {&first, &second}) {
+        ASSERT_TRUE(child->waitForFinished(180000));
+        EXPECT_EQ(child->exitCode(), 0) << child->readAllStandardError().toStdString();
+    }
+    const auto numbers = OpenForWriting(place.Location())->FileNumbers();
+    ASSERT_TRUE(numbers);
+    EXPECT_EQ(numbers->size(), 600);
+    EXPECT_TRUE(numbers->contains(QStringLiteral("A-300")) && numbers->contains("B-1"));
+}
+
 // Every row of the first version's tables, as text.
-QStringList Rows(const QString& path)
+QStringList Rows(const Book::BookLocation& location)
 {
     QStringList rows;
     const QString name = QStringLiteral("tarnwell-test-rows");
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        database.setDatabaseName(path);
-        EXPECT_TRUE(database.open());
+        QSqlDatabase database = Connect(location, name);
         for (const char* table : {"files", "revisions", "revision_endorsements", "revision_lines",
                                   "revision_trid_rows"}) {
             QSqlQuery query(database);
@@ -300,7 +334,9 @@ QStringList Rows(const QString& path)
                 for (int i = 0; i < width; ++i)
                     if (const QString column = query.record().fieldName(i);
                         column != QLatin1String("status") && column != QLatin1String("reason")
-                        && column != QLatin1String("pending"))
+                        && column != QLatin1String("pending")
+                        && column != QLatin1String("search_row")
+                        && column != QLatin1String("search_pieces"))
                         row << query.value(i).toString();
                 rows << row.join(QLatin1Char('|'));
             }
@@ -318,14 +354,23 @@ TEST_F(BookFaultTest, TheFirstVersionsBookOpensSavesAndReopens)
 {
     ASSERT_TRUE(QFile::copy(TARNWELL_BOOK_DATA "/version1.sqlite", Path()));
     QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QStringList before = Rows(Path());
+    const QStringList before = Rows(Location());
     ASSERT_GT(before.size(), 10);
     {
         auto book = OpenForWriting(Location());
         ASSERT_TRUE(book);
         EXPECT_EQ(book->version(), 2);
-        EXPECT_EQ(Rows(Path()), before);
+        EXPECT_EQ(Rows(Location()), before);
         EXPECT_EQ(book->Load(QStringLiteral("2026-00001"))->status, QString());
+        // Its search rows numbered and marked afresh: found by a word, by
+        // two letters, newest change first.
+        for (const auto& [find, first] :
+             {std::pair{"smith", "2026-00001"}, std::pair{"ow", "2026-00002"},
+              std::pair{"bank", "2026-00001"}}) {
+            const auto found = book->Find({QString::fromLatin1(find), {}, {}});
+            ASSERT_TRUE(found && !found->isEmpty()) << find;
+            EXPECT_EQ(found->at(0).fileNumber, QLatin1String(first)) << find;
+        }
         const auto refinance = book->Load(QStringLiteral("2026-00002"));
         ASSERT_TRUE(refinance);
         EXPECT_EQ(refinance->details.buyers, QStringLiteral("=Carl Owens"));
@@ -343,6 +388,95 @@ TEST_F(BookFaultTest, TheFirstVersionsBookOpensSavesAndReopens)
     const auto history = OpenForWriting(Location())->History(QStringLiteral("2026-00001"));
     ASSERT_EQ(history->size(), 3);
     EXPECT_EQ(history->at(2).changes, QStringLiteral("note"));
+}
+
+// The same first-version book in a PostgreSQL database: the first
+// version's tables as its SQLite file holds them (the row id made by the
+// server) and its search index, every row copied. The program refuses to
+// write it until `tarnwell-book upgrade`, which keeps every row as it was;
+// the upgraded book then issues, reports and searches.
+TEST(BookUpgradeTest, TheFirstVersionsBookOnPostgreSqlIsUpgradedByTheProgram)
+{
+    TARNWELL_REQUIRE_DATABASE(Database::PostgreSQL);
+    BookPlace place(Database::PostgreSQL);
+    const auto source = std::get<Book::BookLocation>(
+        Book::ReadLocation(TARNWELL_BOOK_DATA "/version1.sqlite"));
+    {
+        QSqlDatabase from = Connect(source, QStringLiteral("tarnwell-test-from"));
+        QSqlDatabase to = Connect(place.Location(), QStringLiteral("tarnwell-test-to"));
+        const auto run = [&](const QString& sql) {
+            QSqlQuery query(to);
+            EXPECT_TRUE(query.exec(sql)) << query.lastError().text().toStdString();
+        };
+        QSqlQuery schema(from);
+        ASSERT_TRUE(schema.exec(QStringLiteral(
+            "SELECT name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE "
+            "'file_search%' AND name <> 'files_search' ORDER BY type DESC, rowid")));
+        QStringList tables;
+        while (schema.next()) {
+            QString sql = schema.value(1).toString();
+            sql.replace(QLatin1String("id INTEGER PRIMARY KEY"),
+                        QLatin1String("id BIGSERIAL PRIMARY KEY"));
+            run(sql);
+            if (sql.startsWith(QLatin1String("CREATE TABLE")))
+                tables << schema.value(0).toString();
+        }
+        for (const auto& statement :
+             Book::SqlDialect(Book::SqlDialect::Kind::PostgreSQL).SearchSchema())
+            run(statement.sql);
+        for (const QString& table : tables) {
+            QSqlQuery rows(from);
+            ASSERT_TRUE(rows.exec(QStringLiteral("SELECT * FROM %1").arg(table)));
+            while (rows.next()) {
+                const int width = rows.record().count();
+                QStringList marks(width, QStringLiteral("?"));
+                QSqlQuery insert(to);
+                insert.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                                   .arg(table, marks.join(QLatin1Char(','))));
+                for (int i = 0; i < width; ++i)
+                    insert.addBindValue(rows.value(i));
+                EXPECT_TRUE(insert.exec()) << insert.lastError().text().toStdString();
+            }
+        }
+        run(QStringLiteral("SELECT setval('files_id_seq', (SELECT max(id) FROM files))"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("tarnwell-test-from"));
+    QSqlDatabase::removeDatabase(QStringLiteral("tarnwell-test-to"));
+    const QStringList before = Rows(place.Location());
+    ASSERT_GT(before.size(), 10);
+
+    QString error;
+    EXPECT_FALSE(Book::Book::Open(place.Location(), Book::Access::Write, error));
+    EXPECT_TRUE(error.endsWith(QStringLiteral(
+        "is at version 1 and this Tarnwell needs version 2: run tarnwell-book upgrade")))
+        << error.toStdString();
+    QProcess upgrade;
+    upgrade.start(TARNWELL_BOOK_PROGRAM, {"--database", place.Address(), "upgrade"});
+    ASSERT_TRUE(upgrade.waitForFinished(60000));
+    EXPECT_EQ(upgrade.exitCode(), 0) << upgrade.readAllStandardError().toStdString();
+    EXPECT_EQ(Rows(place.Location()), before);
+
+    auto book = OpenForWriting(place.Location());
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->version(), 2);
+    book->SetToday(QDate(2026, 4, 15));
+    EXPECT_EQ(book->History(QStringLiteral("2026-00001"))->size(), 2);
+    EXPECT_EQ(book->Load(QStringLiteral("2026-00002"))->details.buyers,
+              QStringLiteral("=Carl Owens"));
+    // Found by a word, by two letters, and by none.
+    for (const auto& [find, count] :
+         {std::pair{"smith", 1}, std::pair{"ow", 1}, std::pair{"bank", 2}, std::pair{"qq", 0}})
+        EXPECT_EQ(book->Find({QString::fromLatin1(find), {}, {}})->size(), count) << find;
+    const auto purchase = book->Load(QStringLiteral("2026-00001"));
+    ASSERT_TRUE(purchase);
+    const auto issued = book->Issue(QStringLiteral("2026-00001"), QStringLiteral("2026-03-10"),
+                                    QStringLiteral("O-1"), QStringLiteral("L-1"));
+    EXPECT_EQ(issued.status, Book::SaveResult::Status::Saved) << issued.error.toStdString();
+    const auto march = book->Report(QStringLiteral("QMV"), QStringLiteral("2026-03"));
+    ASSERT_TRUE(march);
+    EXPECT_EQ(march->rows.size(), purchase->quote.lines.size());
+    EXPECT_EQ(march->linesGrossCents, 71000);
+    EXPECT_EQ(book->History(QStringLiteral("2026-00001"))->size(), 3);
 }
 
 } // namespace

@@ -103,10 +103,11 @@ TEST_F(BookProgramTest, ListAndExportGuardTextCellsAndExportHoldsEveryRevision)
     EXPECT_EQ(csv.out,
               "file,split,price,loan,prior_owners,prior_loan,coverage,endorsements,cpl,"
               "underwriter,buyers,sellers,property,county,lender,closing_date,note,gross,"
-              "remit,owners_policy,loan_policy,issue_date,owners_issue_date,loan_issue_date\n"
+              "remit,owners_policy,loan_policy,issue_date,owners_issue_date,loan_issue_date,"
+              "void_reason\n"
               "2026-00012,15.00,250000.00,200000.00,,,standard,8.1-06,yes,QMV,"
               "Ann Smith,Bob Jones,\"12 Main St, Little Rock\",Pulaski,First Bank,"
-              "2026-03-31,,710.00,127.75,,,,,\n");
+              "2026-03-31,,710.00,127.75,,,,,,\n");
 }
 
 // The month's report from the command line, against text worked by hand,
@@ -195,7 +196,8 @@ TEST_F(BookProgramTest, TheMonthsReportAgreesWithTheBatchAndIsKeptAsSent)
         << march.out;
     EXPECT_EQ(Book({"void", "A-1", "--reason", "duplicate"}).status, 0);
     const Outcome exported = Book({"export", "--csv"});
-    EXPECT_NE(exported.out.find(",O-1,L-1,2026-02-01,2026-02-01,2026-02-01\n"), std::string::npos)
+    EXPECT_NE(exported.out.find(",O-1,L-1,2026-02-01,2026-02-01,2026-02-01,duplicate\n"),
+              std::string::npos)
         << exported.out;
     qunsetenv("TARNWELL_TODAY");
 }

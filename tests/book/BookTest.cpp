@@ -235,7 +235,16 @@ TEST_P(BookTest, AnExportImportedIntoAnEmptyBookGivesTheSameFiles)
     const Outcome imported = run(book, {"import", "-"}, csv);
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(imported.out, "imported: 2 new, 0 changed, 0 unchanged\n");
+    // A file issued, then voided: it comes back voided, with its reason.
+    EXPECT_EQ(run(book, {"issue", "2026-00001", "--date", "2026-03-03", "--owners-policy", "O-1",
+                         "--loan-policy", "L-1"})
+                  .status,
+              0);
+    EXPECT_EQ(run(book, {"void", "2026-00001", "--reason", "=sold twice"}).status, 0);
     const Outcome exported = run(book, {"export", "--csv"});
+    EXPECT_NE(exported.out.find(",O-1,L-1,2026-03-03,2026-03-03,2026-03-03,'=sold twice\n"),
+              std::string::npos)
+        << exported.out;
     EXPECT_NE(
         exported.out.find("\n'+2026-00002,20.00,,300000.00,,200000.00,standard,,no,QMV,'@Bob,"),
         std::string::npos)
@@ -245,6 +254,17 @@ TEST_P(BookTest, AnExportImportedIntoAnEmptyBookGivesTheSameFiles)
     const std::string copy = empty.Address().toStdString();
     EXPECT_EQ(run(copy, {"import", "-"}, exported.out).status, 0);
     EXPECT_EQ(run(copy, {"export", "--csv"}).out, exported.out);
+    {
+        QString error;
+        const auto copied = Book::Book::Open(empty.Location(), Book::Access::Read, error);
+        ASSERT_TRUE(copied) << error.toStdString();
+        const auto voided = copied->Load(QStringLiteral("2026-00001"));
+        EXPECT_EQ(voided->status, QStringLiteral("voided"));
+        EXPECT_EQ(voided->voidReason, QStringLiteral("=sold twice"));
+        EXPECT_EQ(voided->policies.size(), 3);
+    }
+    EXPECT_NE(run(copy, {"export", "--json"}).out.find("\"void_reason\": \"=sold twice\""),
+              std::string::npos);
     EXPECT_EQ(run(copy, {"show", "+2026-00002", "--json"}).out.find("\"buyers\": \"@Bob\""),
               run(book, {"show", "+2026-00002", "--json"}).out.find("\"buyers\": \"@Bob\""));
 

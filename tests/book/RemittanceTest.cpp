@@ -1,10 +1,15 @@
 // A file's course and the month's remittance report, on SQLite and on the
 // PostgreSQL server of these tests: a quarter's files worked by hand.
 
+#include "bookcli/BookProgram.h"
+
 #include "tests/book/BookServers.h"
 #include "tests/book/BookTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
 
 namespace BookTest {
 namespace {
@@ -174,6 +179,55 @@ TEST_P(RemittanceTest, TheCourseRefusesWhatCannotBe)
     EXPECT_EQ(m_book->Void("F2", "lost the deal").status, Status::Saved);
     EXPECT_EQ(m_book->Due(31, 15)->unissued.size(), 1) << "F1 only: voided and too recent";
     EXPECT_EQ(Book::RemittanceDue("2026-01", 31), QDate(2026, 2, 28));
+}
+
+// A policy number is the underwriter's, issued to one file: a second file
+// of the same underwriter is refused, naming the first, whichever policy it
+// is given as and whichever way it comes (the library, the import); another
+// underwriter's numbers are its own.
+TEST_P(RemittanceTest, APolicyNumberIsIssuedToOneFileOfItsUnderwriter)
+{
+    On("2024-03-15");
+    for (const char* number : {"F1", "F2", "F3"})
+        Add(number, kPurchase, "2024-03-01");
+    Book::FileDetails other = Details(QStringLiteral("Z1"));
+    other.underwriter = QStringLiteral("ZOR");
+    other.closingDate = QStringLiteral("2024-03-01");
+    SaveNew(*m_book, other, Price(kPurchase));
+    Issue("F1", "2024-03-02", "O-7", "L-7");
+    const struct {
+        const char *file, *owners, *loan, *says;
+    } cases[] = {
+        {"F2", "O-7", "L-8",
+         "policy number O-7 of QMV is issued already, to file F1; the owner's "
+         "policy of file F2 needs its own"},
+        {"F2", "O-8", "O-7",
+         "policy number O-7 of QMV is issued already, to file F1; the loan "
+         "policy of file F2 needs its own"},
+        {"F2", "", "L-7", "policy number L-7 of QMV is issued already, to file F1"},
+    };
+    for (const auto& c : cases) {
+        const auto refused = m_book->Issue(c.file, "2024-03-03", c.owners, c.loan);
+        EXPECT_EQ(refused.status, Status::Failed) << c.says;
+        EXPECT_EQ(refused.error.left(static_cast<qsizetype>(strlen(c.says))), c.says)
+            << refused.error.toStdString();
+    }
+    EXPECT_TRUE(m_book->Load(QStringLiteral("F2"))->policies.isEmpty()) << "nothing half-issued";
+    Issue("Z1", "2024-03-03", "O-7", "L-7");
+    Issue("F2", "2024-03-03", "O-8", "L-8");
+
+    setenv("TARNWELL_TODAY", "2024-03-15", 1);
+    std::istringstream in("file,split,price,loan,closing_date,owners_policy,loan_policy,"
+                          "issue_date\nF3,15,250000,200000,2024-03-01,O-9,L-8,2024-03-04\n");
+    std::ostringstream out, err;
+    const int status = BookCli::RunBook(
+        {"--database", m_place.Address().toStdString(), "import", "-"}, in, out, err);
+    unsetenv("TARNWELL_TODAY");
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str(), "tarnwell-book: row 2, columns owners_policy, loan_policy: the file is "
+                         "saved but not issued: policy number L-8 of QMV is issued already, to "
+                         "file F2; the loan policy of file F3 needs its own\n");
+    EXPECT_TRUE(m_book->Load(QStringLiteral("F3"))->policies.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, RemittanceTest,
