@@ -1149,7 +1149,9 @@ std::string_view AnyCode(Random& random)
     return kNone[static_cast<std::size_t>(Between(random, 0, kNone.size() - 1))];
 }
 
-void CompareLines(Random& random, long long count, Tally& lines, Tally& texts)
+bool SameFigures(const std::optional<LinePricing>& a, const std::optional<LinePricing>& b);
+
+void CompareLines(Random& random, long long count, Tally& lines, Tally& figuresOnly, Tally& texts)
 {
     const std::vector<double> edges = EdgeValues();
     const auto edge = [&] {
@@ -1178,15 +1180,57 @@ void CompareLines(Random& random, long long count, Tally& lines, Tally& texts)
         std::optional<double> split;
         if (Between(random, 0, 9))
             split = Split(random);
-        const auto present = PriceLine(code, amounts, split);
+        const auto present = PriceLine(code, amounts, split, StateCalcs::LineDetail::Working);
+        const auto figures = PriceLine(code, amounts, split);
         const auto former = Former::PriceLine(code, amounts, split);
         const auto describe = [&] {
             return std::string(code) + " on " + Exactly(amounts.first) + " and "
                    + Exactly(amounts.second) + " at " + (split ? Exactly(*split) : "no split");
         };
         lines.Count(Same(present, former), describe);
+        figuresOnly.Count(SameFigures(figures, former), describe);
         if (present && former)
             texts.Count(ChargeText(*present) == Former::ChargeText(*former), describe);
+    }
+}
+
+// The pricing of a line with LineDetail::Figures against the former pricing:
+// every figure, and a working left fresh but for the capped second amount.
+bool SameFigures(const std::optional<LinePricing>& a, const std::optional<LinePricing>& b)
+{
+    if (a.has_value() != b.has_value())
+        return false;
+    if (!a)
+        return true;
+    LineWorking expected;
+    expected.secondAmount = b->working.secondAmount;
+    expected.secondCapped = b->working.secondCapped;
+    return Same(a->total, b->total) && Same(a->remit, b->remit) && a->noCharge == b->noCharge
+           && Same(a->credit, b->credit) && Same(a->working, expected);
+}
+
+// RoundUpToThousand and both schedules against the former ones: random
+// amounts, and amounts a few ulps either side of where the rounding steps
+// (a multiple of 1,000 less 999.99, and a multiple itself).
+void CompareThousands(Random& random, long long count, Tally& thousands)
+{
+    for (long long i = 0; i < count; ++i) {
+        double amount = AnyAmount(random);
+        if (Between(random, 0, 1)) {
+            const double multiple = static_cast<double>(Between(random, 0, 1'000'000'000)) * 1000;
+            amount = Between(random, 0, 1) ? multiple - 999.99 : multiple;
+            for (auto step = Between(random, -3, 3); step != 0; step += step < 0 ? 1 : -1)
+                amount = std::nextafter(amount, step < 0 ? 0.0 : INFINITY);
+        }
+        if (Between(random, 0, 15) == 0)
+            amount = -amount;
+        thousands.Count(
+            Same(StateCalcs::RoundUpToThousand(amount), Former::RoundUpToThousand(amount))
+                && Same(StateCalcs::WorkOutPremium(PremiumSchedule::Owners, amount),
+                        Former::WorkOutPremium(PremiumSchedule::Owners, amount))
+                && Same(StateCalcs::WorkOutPremium(PremiumSchedule::Loan, amount),
+                        Former::WorkOutPremium(PremiumSchedule::Loan, amount)),
+            [&] { return Exactly(amount); });
     }
 }
 
@@ -1408,7 +1452,9 @@ int main(int argc, char* argv[])
     Tally texts{"FormatStandard of a value"};
     Tally shown{"CentsAsShown of a value"};
     Tally grouped{"FormatCents of whole cents"};
-    Tally lines{"PriceLine, every field of the line and its working"};
+    Tally thousands{"RoundUpToThousand and both schedules' premiums"};
+    Tally lines{"PriceLine with its working: every field"};
+    Tally lineFigures{"PriceLine, figures only: every figure, the capped amount"};
     Tally charges{"ChargeText of a priced line"};
     Tally closings{"QuoteClosing, quoted: every line, figure, text and total"};
     Tally refusals{"QuoteClosing, refused: the reason and the fields"};
@@ -1416,14 +1462,15 @@ int main(int argc, char* argv[])
     Tally amounts{"ReadClosingAmount of typed digits"};
     Tally splits{"ReadSplit of typed digits"};
     CompareValues(random, millions * 1'000'000, cents, texts, shown, grouped);
-    CompareLines(random, millions * 1'000'000, lines, charges);
+    CompareThousands(random, millions * 1'000'000, thousands);
+    CompareLines(random, millions * 1'000'000, lines, lineFigures, charges);
     CompareClosings(random, millions * 250'000, closings, refusals, figures);
     CompareReaders(random, millions * 1'000'000, amounts, splits);
 
     long long differing = 0;
     std::printf("%-58s %12s %10s\n", "compared with the former code", "compared", "differing");
-    for (const Tally* t : {&cents, &texts, &shown, &grouped, &lines, &charges, &closings, &refusals,
-                           &figures, &amounts, &splits}) {
+    for (const Tally* t : {&cents, &texts, &shown, &grouped, &thousands, &lines, &lineFigures,
+                           &charges, &closings, &refusals, &figures, &amounts, &splits}) {
         std::printf("%-58s %12lld %10lld\n", t->what.c_str(), t->compared, t->differing);
         if (t->differing)
             std::printf("    first: %s\n", t->firstDifference.c_str());

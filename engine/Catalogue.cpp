@@ -113,57 +113,28 @@ constexpr std::array<RateCodeRule, 17> RateCodes{{
     {"500", NoCharge, NoSchedule, kPlainCoverage, 0, {}},
 }};
 
-namespace {
-
-// A code as one number, its length in the high bits: a line is priced with
-// a look-up of its code, and comparing numbers is quicker than comparing
-// texts.
-constexpr std::uint64_t CodeKey(std::string_view code)
-{
-    std::uint64_t key = code.size();
-    for (const char c : code)
-        key = key << 8 | static_cast<unsigned char>(c);
-    return key;
-}
-
-constexpr std::size_t kLongestCode = 4;
 static_assert(std::ranges::all_of(RateCodes, [](const RateCodeRule& rule) {
-    return !rule.code.empty() && rule.code.size() <= kLongestCode;
+    return rule.code.size() == 3 || rule.code.size() == 4;
 }));
 
-constexpr auto kCodeKeys = [] {
+constexpr std::array<std::uint64_t, RateCodes.size()> CodeLookup::kCodeKeys = [] {
     std::array<std::uint64_t, RateCodes.size()> keys{};
     for (std::size_t i = 0; i < keys.size(); ++i)
-        keys[i] = CodeKey(RateCodes[i].code);
+        keys[i] = KeyOf(RateCodes[i].code);
     return keys;
 }();
 
-// Where each code's rule is, by its key's remainder of 42: the smallest
-// modulus that leaves no two codes of the catalogue in the same slot.
-constexpr std::uint64_t kSlots = 42;
-
-constexpr auto kSlotRules = [] {
-    std::array<std::uint8_t, kSlots> rules{};
+constexpr std::array<std::uint8_t, CodeLookup::kSlotCount> CodeLookup::kSlotRules = [] {
+    std::array<std::uint8_t, kSlotCount> rules{};
     rules.fill(0xFF);
     for (std::size_t i = 0; i < kCodeKeys.size(); ++i) {
-        auto& slot = rules[kCodeKeys[i] % kSlots];
+        auto& slot = rules[SlotOf(kCodeKeys[i])];
         if (slot != 0xFF)
             throw "two codes share a slot"; // not a constant: the build stops
         slot = static_cast<std::uint8_t>(i);
     }
     return rules;
 }();
-
-} // namespace
-
-const RateCodeRule* RuleOf(std::string_view code)
-{
-    if (code.size() > kLongestCode)
-        return nullptr;
-    const std::uint64_t key = CodeKey(code);
-    const std::size_t rule = kSlotRules[key % kSlots];
-    return rule < kCodeKeys.size() && kCodeKeys[rule] == key ? &RateCodes[rule] : nullptr;
-}
 
 EntryClass ClassOf(std::string_view code)
 {

@@ -8,6 +8,8 @@
 #include "engine/Schedules.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,9 +64,51 @@ struct RateCodeRule {
 // The seventeen codes of the catalogue.
 extern const std::array<RateCodeRule, 17> RateCodes;
 
+// The look-up of a code's rule, defined here so that the pricing of a line,
+// which begins with it, takes it in line.
+namespace CodeLookup {
+
+// Every code has three or four characters. A code as one number: its length,
+// its first two characters and its last two (the middle one twice in a code
+// of three), so that a look-up reads them at once.
+constexpr std::uint64_t KeyOf(std::string_view code)
+{
+    const auto at = [&](std::size_t i) -> std::uint64_t {
+        return static_cast<unsigned char>(code[i]);
+    };
+    const std::size_t last = code.size() - 1;
+    return std::uint64_t(code.size()) << 32 | at(0) << 24 | at(1) << 16 | at(last - 1) << 8
+           | at(last);
+}
+
+// A key's slot among 64: the top six bits of the key times this odd number,
+// which leaves no two codes of the catalogue in one slot (checked where the
+// slots are filled).
+inline constexpr std::uint64_t kMultiplier = 0x5384'5412'7B09'6493;
+inline constexpr std::size_t kSlotCount = 64;
+
+constexpr std::size_t SlotOf(std::uint64_t key)
+{
+    return static_cast<std::size_t>((key * kMultiplier) >> 58);
+}
+
+// The index in RateCodes of the code in each slot, or 0xFF; each code's key.
+extern const std::array<std::uint8_t, kSlotCount> kSlotRules;
+extern const std::array<std::uint64_t, 17> kCodeKeys;
+
+} // namespace CodeLookup
+
 // The rule of a code; nothing for a code of no class. Codes are compared as
 // text, exactly: "510" is not "5100".
-const RateCodeRule* RuleOf(std::string_view code);
+inline const RateCodeRule* RuleOf(std::string_view code)
+{
+    using namespace CodeLookup;
+    if (code.size() - 3 > 1) // neither three nor four characters
+        return nullptr;
+    const std::uint64_t key = KeyOf(code);
+    const std::size_t rule = kSlotRules[SlotOf(key)];
+    return rule < kCodeKeys.size() && kCodeKeys[rule] == key ? &RateCodes[rule] : nullptr;
+}
 
 EntryClass ClassOf(std::string_view code);
 

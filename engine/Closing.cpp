@@ -216,7 +216,12 @@ std::string_view CodeOf(std::string_view line)
 // as shown, with the figures as shown.
 class LineMaker {
 public:
-    LineMaker(double splitPercent, bool withTexts) : m_split(splitPercent), m_texts(withTexts) {}
+    // A full quote has each line's texts and working; a report's only its figures.
+    LineMaker(double splitPercent, bool full)
+        : m_split(splitPercent),
+          m_texts(full),
+          m_detail(full ? LineDetail::Working : LineDetail::Figures)
+    {}
 
     // Adds the line to `lines`; false when the catalogue line cannot price it.
     bool Make(std::vector<QuotedLine>& lines, LineRole role, std::size_t entry,
@@ -229,7 +234,7 @@ public:
             amounts.first = pricedOn[0].amount;
         if (pricedOn.size() > 1)
             amounts.second = pricedOn[1].amount;
-        auto pricing = PriceLine(code, amounts, m_split);
+        auto pricing = PriceLine(code, amounts, m_split, m_detail);
         if (!pricing || !pricing->remit)
             return false;
         // The second amount shows capped at the first, as the window shows it.
@@ -248,6 +253,7 @@ public:
 private:
     double m_split;
     bool m_texts;
+    LineDetail m_detail;
 };
 
 constexpr std::string_view kLiability = "Liability";
@@ -740,7 +746,8 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
         // owner's takes what the simultaneous issue saved. A reissue credit is
         // no simultaneous-issue saving and stays in the owner's figure.
         trid.standAloneLoan = PriceLine(RateCodeOf(RateEntries[kLoanSingleIssue]), {*a.loan, 0},
-                                        request.splitPercent);
+                                        request.splitPercent,
+                                        full ? LineDetail::Working : LineDetail::Figures);
         const std::int64_t standAlone = CentsAsShown(trid.standAloneLoan->total);
         trid.lendersDisclosedCents = standAlone;
         trid.ownersDisclosedCents = trid.ownersChargedCents + trid.lendersChargedCents - standAlone;

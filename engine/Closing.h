@@ -225,8 +225,9 @@ struct ClosingOutcome {
 
 // How much of a quote is written out. A report of many closings that shows
 // only each closing's codes and figures asks for Figures: every figure is
-// the same, but the lines have no grossText or remitText and the disclosure
-// no itemised rows, texts that the window and the quote's own outputs show.
+// the same, but the lines have no grossText or remitText and their pricing
+// no working (LineDetail::Figures), and the disclosure no itemised rows, what
+// the window and the quote's own outputs show.
 enum class QuoteDetail { Full, Figures };
 
 // Prices a closing, or says why the catalogue has no line for it.

@@ -9,34 +9,52 @@
 namespace StateCalcs {
 namespace {
 
+// Each step below writes the working only when it is asked for
+// (kWorking); the figures are worked the same either way.
+
 // The minimum applies after the surcharge or share: a charge below it
 // becomes the minimum; one equal to it stays.
+template <bool kWorking>
 void ApplyMinimum(LinePricing& line, double minimum)
 {
-    line.working.beforeMinimum = line.total;
-    line.working.minimum = minimum;
+    if constexpr (kWorking) {
+        line.working.beforeMinimum = line.total;
+        line.working.minimum = minimum;
+    }
     if (line.total < minimum) {
         line.total = minimum;
-        line.working.minimumApplied = true;
+        if constexpr (kWorking)
+            line.working.minimumApplied = true;
     }
+}
+
+// The premium of a schedule, kept in the working when it is asked for.
+template <bool kWorking>
+double Premium(std::optional<PremiumWorking>& kept, PremiumSchedule schedule, double liability)
+{
+    if constexpr (kWorking)
+        return kept.emplace(WorkOutPremium(schedule, liability)).premium;
+    else
+        return WorkOutPremium(schedule, liability).premium;
 }
 
 // Schedule entries: the premium on the liability, times the surcharge.
 // The zoning endorsements: a share of the charge for the endorsed policy.
+template <bool kWorking>
 void PriceOneAmount(const RateCodeRule& rule, double amount, LinePricing& line)
 {
     double base = amount;
-    if (rule.schedule != PremiumSchedule::None) {
-        line.working.premium = WorkOutPremium(rule.schedule, amount);
-        base = line.working.premium->premium;
-    }
-    line.working.factor = rule.factor;
+    if (rule.schedule != PremiumSchedule::None)
+        base = Premium<kWorking>(line.working.premium, rule.schedule, amount);
+    if constexpr (kWorking)
+        line.working.factor = rule.factor;
     line.total = base * rule.factor;
-    ApplyMinimum(line, rule.minimum);
+    ApplyMinimum<kWorking>(line, rule.minimum);
 }
 
 // 402, 901 and 903. The second liability never counts for more than the
 // first; the credit is priced on it as shown, to the cent.
+template <bool kWorking>
 void PriceTwoAmounts(const RateCodeRule& rule, const LineAmounts& amounts, LinePricing& line)
 {
     LineWorking& working = line.working;
@@ -47,28 +65,28 @@ void PriceTwoAmounts(const RateCodeRule& rule, const LineAmounts& amounts, LineP
         working.secondCapped = true;
     }
     working.secondAmount = second;
-    working.premium = WorkOutPremium(rule.schedule, first);
-    const double full = working.premium->premium;
+    const double full = Premium<kWorking>(working.premium, rule.schedule, first);
     if (rule.code == "402") {
         // The loan premium on the part of the loan above the owner's policy,
         // as the difference of two premiums, plus the flat fee; rounded to the
         // cent here, a half going up; no minimum.
-        working.secondPremium = WorkOutPremium(rule.schedule, ToTheCent(second));
-        line.credit = working.secondPremium->premium;
+        line.credit = Premium<kWorking>(working.secondPremium, rule.schedule, ToTheCent(second));
         line.total = full - *line.credit + kSimultaneousLoanFee;
         line.total = std::floor(line.total * 100 + 0.5) / 100;
-        working.beforeMinimum = line.total;
+        if constexpr (kWorking)
+            working.beforeMinimum = line.total;
         return;
     }
     if (second < first) {
-        working.secondPremium = WorkOutPremium(rule.schedule, ToTheCent(second));
-        line.credit = working.secondPremium->premium * kPriorCredit;
+        line.credit = Premium<kWorking>(working.secondPremium, rule.schedule, ToTheCent(second))
+                      * kPriorCredit;
         line.total = full - *line.credit;
     } else {
-        working.fullyCovered = true;
+        if constexpr (kWorking)
+            working.fullyCovered = true;
         line.total = full * kFullyCoveredShare;
     }
-    ApplyMinimum(line, rule.minimum);
+    ApplyMinimum<kWorking>(line, rule.minimum);
 }
 
 // ToTheCent of what is not a whole number of dollars. Whole cents over a
@@ -81,10 +99,9 @@ void PriceTwoAmounts(const RateCodeRule& rule, const LineAmounts& amounts, LineP
     return ParseNumber(FormatStandard(amount)).value_or(amount);
 }
 
-} // namespace
-
-std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& amounts,
-                                     std::optional<double> splitPercent)
+template <bool kWorking>
+std::optional<LinePricing> PriceLineWith(std::string_view code, const LineAmounts& amounts,
+                                         std::optional<double> splitPercent)
 {
     // Built where the caller receives it.
     std::optional<LinePricing> priced(std::in_place);
@@ -92,26 +109,28 @@ std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& a
     LineWorking& working = line.working;
     const RateCodeRule* rule = RuleOf(code);
     const auto atSplit = [&](double base) {
-        working.remitBase = base;
+        if constexpr (kWorking)
+            working.remitBase = base;
         if (splitPercent)
             line.remit = Remittance(*splitPercent, base);
     };
     // Remitted whole: the charge to the cent, as shown.
     const auto whole = [&] {
-        working.remitRule = RemitRule::Whole;
+        if constexpr (kWorking)
+            working.remitRule = RemitRule::Whole;
         line.remit = ToTheCent(line.total);
     };
     switch (rule ? rule->entryClass : EntryClass::None) {
     case EntryClass::Schedule:
-        PriceOneAmount(*rule, amounts.first, line);
+        PriceOneAmount<kWorking>(*rule, amounts.first, line);
         atSplit(line.total); // a computed charge unrounded
         break;
     case EntryClass::EndorsedCharge:
-        PriceOneAmount(*rule, amounts.first, line);
+        PriceOneAmount<kWorking>(*rule, amounts.first, line);
         whole();
         break;
     case EntryClass::TwoAmount:
-        PriceTwoAmounts(*rule, amounts, line);
+        PriceTwoAmounts<kWorking>(*rule, amounts, line);
         atSplit(line.total);
         break;
     case EntryClass::SplitFixedCharge:
@@ -124,7 +143,8 @@ std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& a
         break;
     case EntryClass::NoCharge:
         line.noCharge = true;
-        working.remitRule = RemitRule::Nothing;
+        if constexpr (kWorking)
+            working.remitRule = RemitRule::Nothing;
         line.remit = 0.0;
         break;
     case EntryClass::None:
@@ -135,6 +155,15 @@ std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& a
     if (!std::isfinite(line.total))
         priced.reset();
     return priced;
+}
+
+} // namespace
+
+std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& amounts,
+                                     std::optional<double> splitPercent, LineDetail detail)
+{
+    return detail == LineDetail::Working ? PriceLineWith<true>(code, amounts, splitPercent)
+                                         : PriceLineWith<false>(code, amounts, splitPercent);
 }
 
 std::string ChargeText(const LinePricing& line)

@@ -64,13 +64,21 @@ struct LinePricing {
     LineWorking working;
 };
 
+// How much of a line's pricing is written out. The figures are what the
+// window, the closing quote and the batch show; the working is asked for by
+// what shows the agent the math. With Figures the working stays as a fresh
+// LineWorking has it, but for the second amount after the cap and whether it
+// was capped, which every output shows. The figures are the same either way.
+enum class LineDetail { Figures, Working };
+
 // Prices one line of a code. Amount entries use `amounts` (the second only
 // for 402, 901 and 903); fixed entries ignore them. The split is the
 // agency's percentage; without it a split remittance stays unknown. Nothing
 // for a code of no class, or when the figures are not finite numbers (an
 // amount beyond what the arithmetic can price).
 std::optional<LinePricing> PriceLine(std::string_view code, const LineAmounts& amounts,
-                                     std::optional<double> splitPercent);
+                                     std::optional<double> splitPercent,
+                                     LineDetail detail = LineDetail::Figures);
 
 // The charge of a line as the agent sees it: "No Charge", or the "Standard"
 // text of the total.

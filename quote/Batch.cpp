@@ -47,8 +47,23 @@ public:
     int Finish()
     {
         const auto plain = [](std::int64_t cents) { return FormatCents(cents, false); };
-        m_out << CsvRow({"TOTAL", "", "", plain(m_grossCents), plain(m_remitCents), "", "", ""});
+        m_written.append(
+            CsvRow({"TOTAL", "", "", plain(m_grossCents), plain(m_remitCents), "", "", ""}));
+        Flush();
         return m_failed ? kBatchRowsFailed : kBatchPriced;
+    }
+
+    // Whatever way the run ends, the rows priced are written.
+    ~BatchRun() { Flush(); }
+
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
+
+    // Hands the rows written so far to the stream.
+    void Flush()
+    {
+        m_out.write(m_written.data(), static_cast<std::streamsize>(m_written.size()));
+        m_written.clear();
     }
 
 private:
@@ -65,12 +80,12 @@ private:
         m_err << ": " << OneLine(fault.reason) << '\n';
     }
 
-    // The row is written into storage kept from row to row, and handed to
-    // the stream at once.
+    // The row is written after the others in storage kept from row to row,
+    // and the rows handed to the stream some 64 KiB at a time: one write of
+    // the stream for many rows.
     void Write(const std::string& file, const ClosingQuote& quote)
     {
-        std::string& row = m_row;
-        row.clear();
+        std::string& row = m_written;
         // A file number that a spreadsheet would take for a formula is written
         // as text.
         AppendCsvField(row, CsvText(file));
@@ -94,7 +109,8 @@ private:
             AppendCents(row, cents, false);
         }
         row += '\n';
-        m_out.write(row.data(), static_cast<std::streamsize>(row.size()));
+        if (row.size() >= kRowsKept)
+            Flush();
         m_grossCents += quote.grossCents;
         m_remitCents += quote.remitCents;
     }
@@ -106,7 +122,8 @@ private:
     std::int64_t m_grossCents = 0;
     std::int64_t m_remitCents = 0;
     bool m_failed = false;
-    std::string m_row, m_cell; // storage kept from row to row
+    static constexpr std::size_t kRowsKept = 64 * 1024;
+    std::string m_written, m_cell; // storage kept from row to row
 };
 
 } // namespace
@@ -132,9 +149,11 @@ int RunBatch(std::istream& in, std::string_view source, std::string_view program
         const ClosingRowReader& rows = std::get<ClosingRowReader>(header);
         reader.SetWidth(rows.Width());
         BatchRun run(rows, program, out, err);
-        // A report that cannot be written is given up at once; the caller says so.
+        // A report that cannot be written is given up at the first write that
+        // fails; the caller says so.
         while (out && reader.Next(record))
             run.PriceRow(record);
+        run.Flush();
         if (!out)
             return kBatchUnreadable;
         if (reader.Failed())

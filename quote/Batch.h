@@ -6,7 +6,8 @@
 // reported with its row and column and left out; the others are priced.
 //
 // The file is streamed: each row is read, priced and written before the next
-// is read, so that memory does not grow with the file. A TOTAL row is written
+// is read, the rows handed to the output some 64 KiB at a time, so that
+// memory does not grow with the file. A TOTAL row is written
 // only when the whole file was read: a read that fails, or memory that runs
 // out, ends the report without one.
 
