@@ -65,6 +65,7 @@ using StateCalcs::Policy;
 using StateCalcs::PremiumSchedule;
 using StateCalcs::PremiumWorking;
 using StateCalcs::PricedOn;
+using StateCalcs::PricedOnAmounts;
 using StateCalcs::QuotedLine;
 using StateCalcs::RateCodeOf;
 using StateCalcs::RateCodeRule;
@@ -592,7 +593,7 @@ class LineMaker {
 public:
     explicit LineMaker(double splitPercent) : m_split(splitPercent) {}
 
-    std::optional<QuotedLine> Make(LineRole role, std::size_t entry, std::vector<PricedOn> pricedOn,
+    std::optional<QuotedLine> Make(LineRole role, std::size_t entry, PricedOnAmounts pricedOn,
                                    std::optional<Policy> policy = std::nullopt) const
     {
         const std::string_view text = RateEntries[entry];
@@ -786,7 +787,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request)
     for (const EndorsementRequest& wanted : request.endorsements) {
         const EndorsementLine& line = *EndorsementAt(wanted.entry);
         std::optional<Policy> policy = wanted.policy;
-        std::vector<PricedOn> pricedOn;
+        PricedOnAmounts pricedOn;
         if (IsPricedOnAPolicy(line)) {
             // On the only policy, or the one named; at its charge as shown.
             if (!policy)

@@ -225,7 +225,7 @@ public:
 
     // Adds the line to `lines`; false when the catalogue line cannot price it.
     bool Make(std::vector<QuotedLine>& lines, LineRole role, std::size_t entry,
-              std::vector<PricedOn> pricedOn, std::optional<Policy> policy = std::nullopt) const
+              PricedOnAmounts pricedOn, std::optional<Policy> policy = std::nullopt) const
     {
         const std::string_view text = RateEntries[entry];
         const std::string_view code = CodeOf(text);
@@ -244,9 +244,9 @@ public:
         Shown gross = pricing->noCharge ? Shown{0, m_texts ? ChargeText(*pricing) : std::string()}
                                         : Shown(pricing->total, m_texts);
         Shown remit(*pricing->remit, m_texts);
-        lines.emplace_back(role, entry, text, text.substr(0, code.size()), policy,
-                           std::move(pricedOn), *pricing, gross.cents, remit.cents,
-                           std::move(gross.text), std::move(remit.text));
+        lines.emplace_back(role, entry, text, text.substr(0, code.size()), policy, pricedOn,
+                           *pricing, gross.cents, remit.cents, std::move(gross.text),
+                           std::move(remit.text));
         return true;
     }
 
@@ -649,14 +649,32 @@ std::optional<Policy> PolicyOfForm(const EndorsementLine& line)
 
 ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
 {
+    ClosingOutcome outcome{ClosingQuote{}, {}};
+    if (!QuoteClosing(request, detail, *outcome.quote, outcome.refusal))
+        outcome.quote.reset();
+    return outcome;
+}
+
+bool QuoteClosing(const ClosingRequest& request, QuoteDetail detail, ClosingQuote& quote,
+                  ClosingRefusal& refusal)
+{
+    // The quote starts afresh but for the storage of its lines.
+    quote.lines.clear();
+    quote.grossCents = 0;
+    quote.remitCents = 0;
+    quote.trid = TridDisclosure{};
+    const auto refuse = [&](ClosingRefusal why) {
+        refusal = std::move(why);
+        quote.lines.clear();
+        return false;
+    };
     const Amounts a = AsShown(request);
-    if (auto refusal = RefusalOf(request, a))
-        return {std::nullopt, std::move(*refusal)};
+    if (auto why = RefusalOf(request, a))
+        return refuse(std::move(*why));
 
     const bool expanded = request.coverage == Coverage::Expanded;
     const bool full = detail == QuoteDetail::Full;
     const LineMaker make(request.splitPercent, full);
-    ClosingQuote quote;
     quote.splitPercent = request.splitPercent;
     // Each line goes straight into the quote: the owner's policy, the loan
     // policy, the endorsements as asked, the letter.
@@ -682,7 +700,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
                              *a.loan <= price ? kOwnersAboveLoan : kOwnersBelowLoan,
                              {{kLiability, price}});
         if (!made)
-            return {std::nullopt, CannotBePriced()};
+            return refuse(CannotBePriced());
     }
     if (loan) {
         const double amount = *a.loan;
@@ -700,7 +718,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
         else
             made = make.Make(lines, LineRole::LoanPolicy, kLoanSingleIssue, {{kLiability, amount}});
         if (!made)
-            return {std::nullopt, CannotBePriced()};
+            return refuse(CannotBePriced());
     }
     // The policies' charges as shown, which the zoning endorsements are priced on.
     const auto chargeOf = [](const QuotedLine& policy) {
@@ -712,7 +730,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
     for (const EndorsementRequest& wanted : request.endorsements) {
         const EndorsementLine& line = *EndorsementAt(wanted.entry);
         std::optional<Policy> policy = wanted.policy;
-        std::vector<PricedOn> pricedOn;
+        PricedOnAmounts pricedOn;
         if (IsPricedOnAPolicy(line)) {
             // On the only policy, or the one named; at its charge as shown.
             if (!policy)
@@ -721,7 +739,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
                 {kChargeForEndorsedPolicy, *policy == Policy::Owners ? ownersCharge : loanCharge});
         }
         if (!make.Make(lines, LineRole::Endorsement, wanted.entry, std::move(pricedOn), policy))
-            return {std::nullopt, CannotBePriced()};
+            return refuse(CannotBePriced());
     }
     if (request.closingProtectionLetter)
         make.Make(lines, LineRole::ClosingProtectionLetter, kClosingProtectionLetter, {});
@@ -756,7 +774,7 @@ ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail)
     trid.disclosedCents = trid.ownersDisclosedCents + trid.lendersDisclosedCents + trid.otherCents;
     if (full)
         trid.rows = ItemisedRows(quote, trid);
-    return {std::move(quote), {}};
+    return true;
 }
 
 std::int64_t CentsAsShown(double amount)

@@ -14,9 +14,12 @@
 #include "engine/NumberText.h"
 #include "engine/Pricing.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -135,13 +138,57 @@ struct PricedOn {
     double amount; // to the cent
 };
 
+// The amounts a line is priced on: none, one, or two (a credit's prior
+// liability, a simultaneous loan's owner's liability). Held in the line
+// itself, so that a quote of many lines, or a report of many closings,
+// takes no storage of its own for them.
+class PricedOnAmounts {
+public:
+    static constexpr std::size_t kMost = 2;
+
+    PricedOnAmounts() = default;
+    PricedOnAmounts(std::initializer_list<PricedOn> amounts)
+    {
+        for (const PricedOn& amount : amounts)
+            push_back(amount);
+    }
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    PricedOn& operator[](std::size_t i) { return m_amounts[i]; }
+    const PricedOn& operator[](std::size_t i) const { return m_amounts[i]; }
+    const PricedOn& at(std::size_t i) const
+    {
+        if (i >= m_size)
+            throw std::out_of_range("no such amount of the line");
+        return m_amounts[i];
+    }
+    PricedOn* begin() { return m_amounts.data(); }
+    PricedOn* end() { return m_amounts.data() + m_size; }
+    const PricedOn* begin() const { return m_amounts.data(); }
+    const PricedOn* end() const { return m_amounts.data() + m_size; }
+
+    // No line is priced on more than two amounts; a third is a fault of the caller.
+    void push_back(const PricedOn& amount)
+    {
+        if (m_size == kMost)
+            throw std::length_error("a line is priced on at most two amounts");
+        m_amounts[m_size++] = amount;
+    }
+    void clear() { m_size = 0; }
+
+private:
+    std::array<PricedOn, kMost> m_amounts{};
+    std::size_t m_size = 0;
+};
+
 struct QuotedLine {
     LineRole role;
     std::size_t entry;            // index of the catalogue line in RateEntries
     std::string_view text;        // the catalogue line
     std::string_view code;        // its rate code
     std::optional<Policy> policy; // the policy an endorsement is on, where known
-    std::vector<PricedOn> pricedOn;
+    PricedOnAmounts pricedOn;
     LinePricing pricing;     // the figures unrounded, with their working
     std::int64_t grossCents; // as shown; "No Charge" is 0
     std::int64_t remitCents; // as shown
@@ -232,6 +279,14 @@ enum class QuoteDetail { Full, Figures };
 
 // Prices a closing, or says why the catalogue has no line for it.
 ClosingOutcome QuoteClosing(const ClosingRequest& request, QuoteDetail detail = QuoteDetail::Full);
+
+// The same into a quote the caller keeps from closing to closing, whose
+// storage is used again: true when the closing is priced, the quote then
+// holding it whole; false when refused, `refusal` then saying why and the
+// quote holding nothing to show. A report of many closings prices each
+// this way.
+bool QuoteClosing(const ClosingRequest& request, QuoteDetail detail, ClosingQuote& quote,
+                  ClosingRefusal& refusal);
 
 // Whole cents of a figure as the "Standard" format shows it.
 std::int64_t CentsAsShown(double amount);

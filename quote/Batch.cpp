@@ -34,14 +34,14 @@ public:
             return Report(record.row, *fault);
         const ClosingRow& row = std::get<ClosingRow>(*reading);
         // The report shows each closing's codes and figures, not their texts.
-        const ClosingOutcome outcome = QuoteClosing(row.request, QuoteDetail::Figures);
-        if (!outcome.quote) {
-            RowFault fault{{}, outcome.refusal.reason};
-            for (const ClosingField field : outcome.refusal.fields)
+        // Each closing is priced into the quote kept from row to row.
+        if (!QuoteClosing(row.request, QuoteDetail::Figures, m_quote, m_refusal)) {
+            RowFault fault{{}, m_refusal.reason};
+            for (const ClosingField field : m_refusal.fields)
                 fault.columns.push_back(m_rows.ColumnOf(field));
             return Report(record.row, fault);
         }
-        Write(row.file, *outcome.quote);
+        Write(row.file, m_quote);
     }
 
     int Finish()
@@ -124,6 +124,8 @@ private:
     bool m_failed = false;
     static constexpr std::size_t kRowsKept = 64 * 1024;
     std::string m_written, m_cell; // storage kept from row to row
+    ClosingQuote m_quote;
+    ClosingRefusal m_refusal;
 };
 
 } // namespace

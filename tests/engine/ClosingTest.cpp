@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,40 @@ struct TridRowsCase {
     ClosingRequest request;
     std::vector<std::string> rows;
 };
+
+// A report prices closing after closing into one quote: each comes out as
+// worked by hand whatever the quote held before. The table is gone through
+// forwards and then backwards, so that each closing follows others.
+TEST(Closing, AQuoteKeptFromClosingToClosingHoldsOnlyTheLast)
+{
+    const std::vector<closings::Closing> table = closings::Table();
+    ClosingQuote quote;
+    ClosingRefusal refusal;
+    for (std::size_t n = 0; n < 2 * table.size(); ++n) {
+        const closings::Closing& row = table[n < table.size() ? n : 2 * table.size() - 1 - n];
+        SCOPED_TRACE(row.name);
+        const bool priced = QuoteClosing(RequestOf(row), QuoteDetail::Full, quote, refusal);
+        ASSERT_EQ(priced, row.refused.empty());
+        if (!priced) {
+            EXPECT_EQ(refusal.reason, row.refused);
+            continue;
+        }
+        ASSERT_EQ(quote.lines.size(), row.lines.size());
+        for (std::size_t i = 0; i < row.lines.size(); ++i) {
+            EXPECT_EQ(quote.lines[i].code, row.lines[i].code) << i;
+            EXPECT_EQ(PricedOnShown(quote.lines[i]), row.lines[i].pricedOn) << i;
+            EXPECT_EQ(quote.lines[i].remitText, row.lines[i].remit) << i;
+        }
+        EXPECT_EQ(FormatCents(quote.grossCents), row.gross);
+        EXPECT_EQ(FormatCents(quote.remitCents), row.remit);
+        EXPECT_EQ(FormatCents(quote.trid.lendersDisclosedCents), row.lenders);
+        EXPECT_EQ(FormatCents(quote.trid.ownersDisclosedCents), row.owners);
+        EXPECT_EQ(quote.trid.disclosedCents, quote.grossCents);
+    }
+    // No line is priced on more than two amounts.
+    PricedOnAmounts amounts{{"Liability", 1}, {"Prior Policy Liability", 2}};
+    EXPECT_THROW(amounts.push_back({"Liability", 3}), std::length_error);
+}
 
 TEST(Closing, TheDisclosureItemisesEveryLineUnderItsPolicy)
 {
