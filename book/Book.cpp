@@ -484,6 +484,7 @@ bool Book::MakeOrUpgrade(int fromVersion)
         {1, SchemaVersion1(m_dialect), m_dialect.SearchSchema()},
         {2, SchemaVersion2(m_dialect), {}},
         {3, SchemaVersion3(m_dialect), {}},
+        {4, {}, m_dialect.SearchSchemaVersion4()},
     };
     if (!Begin()) {
         m_error = QStringLiteral("%1 cannot be written: %2").arg(m_location.Describe(), m_error);
@@ -546,7 +547,8 @@ bool Book::MakeOrUpgrade(int fromVersion)
         for (const SqlDialect::Statement& statement : step.optional) {
             if (!statement.optional) {
                 if (!Run(statement.sql))
-                    return fail(QStringLiteral("made"));
+                    return fail(fromVersion == 0 ? QStringLiteral("made")
+                                                 : QStringLiteral("upgraded"));
                 continue;
             }
             // PostgreSQL ends a transaction at a failed statement unless it
@@ -558,14 +560,15 @@ bool Book::MakeOrUpgrade(int fromVersion)
                 Run(QStringLiteral("ROLLBACK TO SAVEPOINT optional_index"));
         }
     }
+    const int oldestWriter = m_dialect.IsSQLite() ? kOldestSQLiteWriter : kOldestWriter;
     const bool recorded
         = fromVersion == 0
               ? Run(QStringLiteral("INSERT INTO book_schema (singleton, version, oldest_writer) "
                                    "VALUES (1, ?, ?)"),
-                    {kSchemaVersion, kOldestWriter})
+                    {kSchemaVersion, oldestWriter})
                     .has_value()
               : Run(QStringLiteral("UPDATE book_schema SET version = ?, oldest_writer = ?"),
-                    {kSchemaVersion, kOldestWriter})
+                    {kSchemaVersion, oldestWriter})
                     .has_value();
     if (!recorded || !Commit())
         return fail(fromVersion == 0 ? QStringLiteral("made") : QStringLiteral("upgraded"));
@@ -941,6 +944,10 @@ SaveResult Book::Apply(const Change& change)
             || !Run(m_dialect.InsertSearchRow(), {SqlDialect::SearchRowText(SearchText(saved))})
             || !Run(m_dialect.LinkSearchRow(), {*id})))
         return abandon(m_error);
+    if (m_dialect.KeepsSearchTable()
+        && !Run(m_dialect.WriteSearchTable(),
+                {*id, now, MonthOf(saved, file.firstSaved), saved.underwriter, SearchText(saved)}))
+        return abandon(m_error);
     if (!Settle(*id, file, change.reason))
         return abandon(m_error);
     if (!Commit())
@@ -1231,13 +1238,14 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
     const QString find = filter.find.trimmed().toLower();
     QString from = QStringLiteral("files");
     QString order = QStringLiteral("changed_at DESC, id DESC");
+    bool narrow = false;
     if (!find.isEmpty() && m_dialect.SearchesInOrder()) {
         from = m_dialect.OrderedSearchFrom();
         order = m_dialect.OrderedSearchOrder();
         conditions << m_dialect.OrderedSearchCondition();
         values << SqlDialect::SearchIndexValue(find);
     } else if (!find.isEmpty()) {
-        int matches = 0;
+        int matches = SqlDialect::kFewMatches;
         if (m_dialect.CountsFirst(find)) {
             auto counted = Run(m_dialect.SearchCountQuery(), {find});
             if (!counted || !counted->next())
@@ -1247,8 +1255,10 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
                 return QList<FileSummary>();
             counted->finish();
         }
-        conditions << m_dialect.SearchCondition(find, matches);
-        values << m_dialect.SearchValue(find, matches);
+        narrow = matches >= SqlDialect::kFewMatches;
+        conditions << (narrow ? m_dialect.NarrowSearchCondition(find)
+                              : m_dialect.PiecesSearchCondition());
+        values << (narrow ? SqlDialect::LikeValue(find) : find);
     }
     if (!filter.month.isEmpty()) {
         conditions << QStringLiteral("month = ?");
@@ -1258,11 +1268,31 @@ std::optional<QList<FileSummary>> Book::Find(const FileFilter& filter, int limit
         conditions << QStringLiteral("underwriter = ?");
         values << filter.underwriter;
     }
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(kSummaryColumns, from);
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY %1 LIMIT ? OFFSET ?").arg(order);
+    const QString where = conditions.isEmpty() ? QString()
+                                               : QStringLiteral(" WHERE ")
+                                                     + conditions.join(QStringLiteral(" AND "));
     values << (limit < 0 ? std::numeric_limits<int>::max() : limit) << offset;
+    if (!narrow)
+        return Summaries(QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT ? OFFSET ?")
+                             .arg(kSummaryColumns, from, where, order),
+                         values);
+    // PostgreSQL's search table names the matches; only the screen of them
+    // is read from the files. The files changed last are looked at first: a
+    // whole screen of matches among them is the answer, since every other
+    // match is older. Otherwise every match is fetched and the newest kept.
+    const QString sql = QStringLiteral("SELECT %1 FROM files WHERE id IN (%2) "
+                                       "ORDER BY changed_at DESC, id DESC")
+                            .arg(kSummaryColumns);
+    if (limit >= 0) {
+        auto newest = Summaries(sql.arg(m_dialect.NarrowSearch(true, where)), values);
+        if (!newest || newest->size() == limit)
+            return newest;
+    }
+    return Summaries(sql.arg(m_dialect.NarrowSearch(false, where)), values);
+}
+
+std::optional<QList<FileSummary>> Book::Summaries(const QString& sql, const QVariantList& values)
+{
     auto query = Run(sql, values);
     if (!query)
         return std::nullopt;

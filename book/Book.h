@@ -34,8 +34,13 @@ namespace Book {
 // or two typed letters are answered by an index, and looks policy numbers up
 // by an index; a program of version 2 would save files its search no longer
 // finds, so it may only read a book of version 3.
-inline constexpr int kSchemaVersion = 3;
-inline constexpr int kOldestWriter = 3;
+// Version 4 keeps PostgreSQL's search text in a narrow table of its own; a
+// program of version 3 would save files that table no longer finds, so it
+// may only read a PostgreSQL book of version 4. SQLite's book is as it was
+// at version 3, which may still write it.
+inline constexpr int kSchemaVersion = 4;
+inline constexpr int kOldestWriter = 4;
+inline constexpr int kOldestSQLiteWriter = 3;
 
 enum class Access {
     Read,    // list, show, export, backup: a missing book is not made
@@ -135,6 +140,7 @@ private:
     bool OpenConnection(Access access, int busyTimeoutMs, bool& missing);
     bool MakeOrUpgrade(int fromVersion);
     bool MarkSearchRows();
+    std::optional<QList<FileSummary>> Summaries(const QString& sql, const QVariantList& values);
     std::optional<QSqlQuery> Run(const QString& sql, const QVariantList& values = {});
     bool Begin();
     bool Commit();

@@ -102,6 +102,34 @@ QStringList SqlDialect::SearchSchemaVersion3() const
                            "WITH (fastupdate = off)")};
 }
 
+QList<SqlDialect::Statement> SqlDialect::SearchSchemaVersion4() const
+{
+    if (IsSQLite())
+        return {};
+    return {
+        {QStringLiteral("CREATE TABLE file_search (file_id BIGINT PRIMARY KEY REFERENCES "
+                        "files (id), changed_at TEXT NOT NULL, month TEXT NOT NULL, "
+                        "underwriter TEXT NOT NULL, search TEXT NOT NULL)")},
+        {QStringLiteral("INSERT INTO file_search (file_id, changed_at, month, underwriter, "
+                        "search) SELECT id, changed_at, month, underwriter, search FROM files")},
+        {QStringLiteral("CREATE INDEX file_search_by_change ON file_search (changed_at, file_id)")},
+        {QStringLiteral("DROP INDEX IF EXISTS files_search")},
+        {QStringLiteral("CREATE INDEX file_search_text ON file_search "
+                        "USING gin (search gin_trgm_ops)"),
+         true},
+        // The planner's figures of the table, from the first search on.
+        {QStringLiteral("ANALYZE file_search")}};
+}
+
+QString SqlDialect::WriteSearchTable() const
+{
+    return QStringLiteral(
+        "INSERT INTO file_search (file_id, changed_at, month, underwriter, search) "
+        "VALUES (?, ?, ?, ?, ?) ON CONFLICT (file_id) DO UPDATE SET "
+        "changed_at = excluded.changed_at, month = excluded.month, "
+        "underwriter = excluded.underwriter, search = excluded.search");
+}
+
 QString SqlDialect::DeleteSearchRow() const
 {
     return QStringLiteral(
@@ -171,19 +199,38 @@ QString SqlDialect::SearchCountQuery() const
         .arg(kFewMatches);
 }
 
-QString SqlDialect::SearchCondition(const QString& text, int matches) const
+QString SqlDialect::PiecesSearchCondition() const
 {
-    if (CountsFirst(text) && matches < kFewMatches)
-        return QStringLiteral("search_pieces @> ARRAY[?]::text[]");
+    return QStringLiteral("search_pieces @> ARRAY[?]::text[]");
+}
+
+QString SqlDialect::NarrowSearchCondition(const QString& text) const
+{
     // "|| ''" keeps a short text off the trigram index, which would read
-    // it whole: the list is walked newest first.
+    // it whole.
     return text.size() < kTrigram ? QStringLiteral("search || '' LIKE ? ESCAPE '\\'")
                                   : QStringLiteral("search LIKE ? ESCAPE '\\'");
 }
 
-QString SqlDialect::SearchValue(const QString& text, int matches) const
+QString SqlDialect::LikeValue(const QString& text)
 {
-    return CountsFirst(text) && matches < kFewMatches ? text : LikePattern(text);
+    return LikePattern(text);
+}
+
+QString SqlDialect::NarrowSearch(bool newest, const QString& where) const
+{
+    // "OFFSET 0" keeps the planner from walking the whole table newest
+    // first in search of a screen that the oldest files hold: the matches
+    // are fetched, then sorted.
+    const QString source
+        = newest ? QStringLiteral("(SELECT * FROM file_search ORDER BY changed_at DESC, "
+                                  "file_id DESC LIMIT %1) AS newest%2")
+                       .arg(kNewestWalked)
+                       .arg(where)
+                 : QStringLiteral("(SELECT * FROM file_search%1 OFFSET 0) AS found").arg(where);
+    return QStringLiteral("SELECT file_id FROM %1 ORDER BY changed_at DESC, file_id DESC "
+                          "LIMIT ? OFFSET ?")
+        .arg(source);
 }
 
 } // namespace Book

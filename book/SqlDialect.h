@@ -3,9 +3,9 @@
 // What differs between the two databases a book lives in, and nothing else:
 // the driver, the row id's type, how a writing transaction begins and locks
 // the file it changes, the book's mark in a SQLite file, and the search
-// indexes (SQLite's FTS5 trigram table; PostgreSQL's pg_trgm index and its
-// index of short pieces). Every
-// other statement of the book is the same on both.
+// indexes (SQLite's FTS5 trigram table; PostgreSQL's narrow search table
+// with its pg_trgm index, and its index of short pieces). Every other
+// statement of the book is the same on both.
 
 #include <QString>
 #include <QStringList>
@@ -81,18 +81,36 @@ public:
     // The value the SQLite search binds, for a text already in lower case.
     static QString SearchIndexValue(const QString& text);
 
-    // PostgreSQL's search. A text of three characters or more is found by
-    // the trigram index (the planner chooses between fetching the matches
-    // and walking the list newest first). A shorter one is first counted on
-    // the index of pieces, up to kFewMatches (SearchCountQuery, binding the
-    // text): none, the list is empty without reading it; a few are fetched
-    // and sorted; many are met walking the list newest first, which stops
-    // at the first screen (SearchCondition and SearchValue, given the count).
+    // What the fourth version adds. PostgreSQL: a narrow table of each
+    // file's id, change time, month, underwriter and search text, written by
+    // every save (WriteSearchTable, binding the file's id, the change time,
+    // the month, the underwriter and the search text), which the search
+    // reads instead of the wide files table, so that fetching thousands of
+    // matches to find the newest is cheap; its pg_trgm index is optional
+    // and the files table's own is dropped. SQLite: nothing.
+    QList<Statement> SearchSchemaVersion4() const;
+    bool KeepsSearchTable() const { return !IsSQLite(); }
+    QString WriteSearchTable() const;
+
+    // PostgreSQL's search. A text of one or two characters is first counted
+    // on the files' index of its pieces, up to kFewMatches (CountsFirst;
+    // SearchCountQuery, binding the text): none, the list is empty without
+    // reading more; a few are fetched from the files by that index and
+    // sorted (PiecesSearchCondition, binding the text). A longer text, and
+    // a short one many files hold, are found on the narrow search table
+    // (NarrowSearchCondition, binding LikeValue): NarrowSearch gives the ids
+    // of a screen of matches, newest change first, among the kNewestWalked
+    // files changed last (`newest`), or among them all, fetched by the
+    // trigram index or read whole, as the planner chooses; it binds the
+    // condition's values, then the screen's size and offset.
     static constexpr int kFewMatches = 300;
+    static constexpr int kNewestWalked = 10000;
     bool CountsFirst(const QString& text) const;
     QString SearchCountQuery() const;
-    QString SearchCondition(const QString& text, int matches) const;
-    QString SearchValue(const QString& text, int matches) const;
+    QString PiecesSearchCondition() const;
+    QString NarrowSearchCondition(const QString& text) const;
+    static QString LikeValue(const QString& text);
+    QString NarrowSearch(bool newest, const QString& where) const;
 
 private:
     Kind m_kind;

@@ -1,6 +1,7 @@
 // One suite of the book's rules, run on a SQLite file and on a real
 // PostgreSQL database: a fresh book per test, read back after reopening.
 
+#include "book/SqlDialect.h"
 #include "bookcli/BookProgram.h"
 
 #include "tests/book/BookServers.h"
@@ -168,12 +169,75 @@ TEST_P(BookTest, TheListIsSearchedAsTheAgentTypesNewestChangeFirst)
     EXPECT_EQ(book->Find({}, 1, 1)->at(0).fileNumber, QStringLiteral("2026-00002"));
 }
 
+QStringList FileNumbers(const std::optional<QList<Book::FileSummary>>& files)
+{
+    QStringList numbers;
+    for (const auto& file : files.value_or(QList<Book::FileSummary>()))
+        numbers << file.fileNumber;
+    return numbers;
+}
+
+// A file saved again is found by its new text, under its new month and
+// underwriter, and first; its old text finds it no more.
+TEST_P(BookTest, AFileSavedAgainIsSearchedAsItNowIs)
+{
+    auto book = OpenForWriting(m_place->Location());
+    const Priced priced = Price(kPurchase);
+    for (const auto& details : {Details("2026-00001", "Ann Smith"), Details("2026-00002", "Carl")})
+        SaveNew(*book, details, priced);
+    Book::FileDetails changed = Details("2026-00001", "Ann Rivera");
+    changed.underwriter = QStringLiteral("ZOR");
+    changed.closingDate = QStringLiteral("2026-04-02");
+    ASSERT_EQ(book->Save(changed, priced.closing, priced.quote, 1).status, Status::Saved);
+    struct Case {
+        QString find, month, underwriter;
+        QStringList files;
+    };
+    // clang-format off
+    const QList<Case> cases{
+        {"smith", "", "", {}},
+        {"rivera", "", "", {"2026-00001"}},
+        {"ri", "", "", {"2026-00001"}},
+        {"first bank", "", "", {"2026-00001", "2026-00002"}},
+        {"first bank", "2026-04", "", {"2026-00001"}},
+        {"first bank", "2026-03", "", {"2026-00002"}},
+        {"bank", "", "ZOR", {"2026-00001"}},
+        {"bank", "", "QMV", {"2026-00002"}},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(FileNumbers(book->Find({c.find, c.month, c.underwriter})), c.files)
+            << c.find.toStdString() << " " << c.month.toStdString();
+}
+
+// Two letters that hundreds of files hold: the newest screen of them, and
+// its next screen, filtered as the list is.
+TEST_P(BookTest, TwoLettersManyFilesHoldGiveTheNewestFirst)
+{
+    auto book = OpenForWriting(m_place->Location());
+    const Priced priced = Price(kPurchase);
+    constexpr int kFiles = 320;
+    static_assert(Book::SqlDialect::kFewMatches < kFiles, "more files than a few");
+    for (int i = 1; i <= kFiles; ++i) {
+        Book::FileDetails details = Details(QStringLiteral("K-%1").arg(i, 3, 10, QLatin1Char('0')),
+                                            QStringLiteral("Ann"));
+        if (i % 2 == 0)
+            details.underwriter = QStringLiteral("ZOR");
+        SaveNew(*book, details, priced);
+    }
+    EXPECT_EQ(FileNumbers(book->Find({QStringLiteral("k-"), {}, {}}, 3)),
+              (QStringList{"K-320", "K-319", "K-318"}));
+    EXPECT_EQ(FileNumbers(book->Find({QStringLiteral("k-"), {}, QStringLiteral("QMV")}, 2, 1)),
+              (QStringList{"K-317", "K-315"}));
+    EXPECT_EQ(book->Find({QStringLiteral("k-"), {}, {}})->size(), kFiles);
+}
+
 TEST_P(BookTest, ABookOfANewerTarnwellIsReadButNotWritten)
 {
     SaveNew(*OpenForWriting(m_place->Location()), Details("F-1"), Price(kPurchase));
-    Tamper(m_place->Location(), {"UPDATE book_schema SET version = 4, oldest_writer = 3"});
-    EXPECT_TRUE(Reopen()->readOnlyReason().isEmpty()) << "version 3 may still write it";
     Tamper(m_place->Location(), {"UPDATE book_schema SET version = 5, oldest_writer = 4"});
+    EXPECT_TRUE(Reopen()->readOnlyReason().isEmpty()) << "version 4 may still write it";
+    Tamper(m_place->Location(), {"UPDATE book_schema SET version = 6, oldest_writer = 5"});
     auto book = Reopen();
     ASSERT_TRUE(book);
     EXPECT_TRUE(book->Load(QStringLiteral("F-1")));
@@ -181,7 +245,7 @@ TEST_P(BookTest, ABookOfANewerTarnwellIsReadButNotWritten)
     const auto refused = book->Save(Details("F-1", "Carl"), priced.closing, priced.quote, 1);
     EXPECT_EQ(refused.status, Status::Failed);
     EXPECT_TRUE(
-        refused.error.contains(QStringLiteral("written by a newer Tarnwell (book version 5)")))
+        refused.error.contains(QStringLiteral("written by a newer Tarnwell (book version 6)")))
         << refused.error.toStdString();
     EXPECT_EQ(book->History(QStringLiteral("F-1"))->size(), 1);
 }
@@ -284,6 +348,50 @@ TEST_P(BookTest, AnExportImportedIntoAnEmptyBookGivesTheSameFiles)
     EXPECT_TRUE(changed); // the source book is untouched by the copy's import
     const Outcome after = run(copy, {"show", "+2026-00002", "--history"});
     EXPECT_NE(after.out.find("  buyers, loan, figures\n"), std::string::npos) << after.out;
+}
+
+// A PostgreSQL book larger than the search looks at first: files a text
+// finds only among the oldest are still found, newest change first, by a
+// word and by two letters hundreds of them hold.
+TEST(BookSearchTest, MatchesOnlyTheOldestFilesHoldAreFoundNewestFirst)
+{
+    TARNWELL_REQUIRE_DATABASE(Database::PostgreSQL);
+    BookPlace place(Database::PostgreSQL);
+    SaveNew(*OpenForWriting(place.Location()), Details("2026-00001"), Price(kPurchase));
+    const QString rows = QStringLiteral(
+        "INSERT INTO files (file_number, revision, underwriter, buyers, sellers, property, "
+        "county, lender, closing_date, note, month, first_saved, changed_at, gross_cents, "
+        "remit_cents, search, status, pending) SELECT '%1-' || lpad(i::text, 5, '0'), 1, 'QMV', "
+        "'%2', '', '', '', '', '', '', '2020-01', '2020-01-01', to_char(timestamp '%3' + i * "
+        "interval '1 second', 'YYYY-MM-DD\"T\"HH24:MI:SS.000\"Z\"'), 0, 0, "
+        "lower('%1-' || lpad(i::text, 5, '0') || E'\\n%2'), '', '' FROM generate_series(1, %4) i");
+    constexpr int kNewer = Book::SqlDialect::kNewestWalked + 50;
+    Tamper(place.Location(),
+           {rows.arg("Q", "Ann Quimby", "2020-01-01").arg(320),
+            rows.arg("N", "Bob Newer", "2021-01-01").arg(kNewer),
+            "INSERT INTO file_search SELECT id, changed_at, month, underwriter, search FROM files "
+            "WHERE id NOT IN (SELECT file_id FROM file_search)",
+            "ANALYZE"});
+    auto book = OpenForWriting(place.Location());
+    struct Case {
+        QString find;
+        int limit, offset;
+        QStringList files;
+    };
+    // clang-format off
+    const QList<Case> cases{
+        {"quimby", 3, 0, {"Q-00320", "Q-00319", "Q-00318"}},
+        {"quimby", 2, 5, {"Q-00315", "Q-00314"}},
+        {"qu", 3, 0, {"Q-00320", "Q-00319", "Q-00318"}},
+        {"q-0001", 2, 0, {"Q-00019", "Q-00018"}},
+        {"newer", 2, 0, {QStringLiteral("N-%1").arg(kNewer, 5, 10, QLatin1Char('0')),
+                         QStringLiteral("N-%1").arg(kNewer - 1, 5, 10, QLatin1Char('0'))}},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(FileNumbers(book->Find({c.find, {}, {}}, c.limit, c.offset)), c.files)
+            << c.find.toStdString();
+    EXPECT_EQ(book->Find({QStringLiteral("quimby"), {}, {}})->size(), 320);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, BookTest,
