@@ -11,9 +11,9 @@
 
 #include "engine/Closing.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -97,7 +97,10 @@ double Milliseconds(const QElapsedTimer& timer)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
+    // Marking a month sent keeps its report's PDF, laid out with the fonts of
+    // a Qt Gui application, as tarnwell-book does it: offscreen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     if (argc < 2) {
         std::cerr << "usage: book_benchmark PATH|URI [FILES]\n";
         return 2;
@@ -152,22 +155,24 @@ int main(int argc, char* argv[])
     std::cout << "the list's first screen (50 files, newest change first): " << Milliseconds(timer)
               << " ms\n";
 
-    // As typed: each keystroke a search of its own, the first screen of it.
-    for (const QString& typed : {QStringLiteral("rodriguez"), QStringLiteral("2019-4"),
-                                 QStringLiteral("oak ave"), QStringLiteral("zzq")}) {
-        std::cout << "search \"" << typed.toStdString() << "\" as typed:";
-        double slowest = 0;
-        for (qsizetype length = 1; length <= typed.size(); ++length) {
-            timer.restart();
-            const auto found = book->Find({typed.left(length), {}, {}}, 50);
-            const double ms = Milliseconds(timer);
-            slowest = std::max(slowest, ms);
-            std::cout << ' ' << ms;
-            if (!found)
-                std::cout << " (" << book->error().toStdString() << ")";
+    // As typed: each keystroke a search of its own, the first screen of it;
+    // typed once more, as the server and the disk have it at hand.
+    for (const char* pass : {"", " again"})
+        for (const QString& typed : {QStringLiteral("rodriguez"), QStringLiteral("2019-4"),
+                                     QStringLiteral("oak ave"), QStringLiteral("zzq")}) {
+            std::cout << "search \"" << typed.toStdString() << "\" as typed" << pass << ":";
+            double slowest = 0;
+            for (qsizetype length = 1; length <= typed.size(); ++length) {
+                timer.restart();
+                const auto found = book->Find({typed.left(length), {}, {}}, 50);
+                const double ms = Milliseconds(timer);
+                slowest = std::max(slowest, ms);
+                std::cout << ' ' << ms;
+                if (!found)
+                    std::cout << " (" << book->error().toStdString() << ")";
+            }
+            std::cout << " ms; slowest " << slowest << " ms\n";
         }
-        std::cout << " ms; slowest " << slowest << " ms\n";
-    }
 
     // One file changed and saved, twenty times (an issued file's change is
     // an amendment with its reason).
