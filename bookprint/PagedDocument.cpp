@@ -101,10 +101,12 @@ void PagedDocument::Table(const QStringList& header, const QList<QStringList>& r
     format.setColumnWidthConstraints(columns);
     format.setCellPadding(3 * kPoint);
     format.setCellSpacing(0);
-    format.setBorder(header.isEmpty() ? 0 : 1);
+    // Half a pixel round each cell: two cells side by side make one thin
+    // line. (Collapsed borders look the same and make a month's report of
+    // sixty pages three times slower to lay out and paint.)
+    format.setBorder(header.isEmpty() ? 0 : 0.5);
     format.setBorderBrush(QColor(0x9e, 0x9e, 0x9e));
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    format.setBorderCollapse(true);
     format.setBottomMargin(10 * kPoint);
     const int rowCount = static_cast<int>(rows.size() + (header.isEmpty() ? 0 : 1)
                                           + (boldRow.isEmpty() ? 0 : 1));
