@@ -228,8 +228,10 @@ QString SqlDialect::NarrowSearch(bool newest, const QString& where) const
                        .arg(kNewestWalked)
                        .arg(where)
                  : QStringLiteral("(SELECT * FROM file_search%1 OFFSET 0) AS found").arg(where);
-    return QStringLiteral("SELECT file_id FROM %1 ORDER BY changed_at DESC, file_id DESC "
-                          "LIMIT ? OFFSET ?")
+    // The change times are all of one form, which byte order sorts as the
+    // database's own collation does, without its cost on thousands of rows.
+    return QStringLiteral("SELECT file_id FROM %1 ORDER BY changed_at COLLATE \"C\" DESC, "
+                          "file_id DESC LIMIT ? OFFSET ?")
         .arg(source);
 }
 
