@@ -58,8 +58,10 @@ QString SqlDialect::TablesQuery() const
 
 QStringList SqlDialect::Session(bool writable) const
 {
+    // The book's queries each read a screen or a month: a parallel
+    // worker's start would cost a search more than it saves.
     if (!IsSQLite())
-        return {};
+        return {QStringLiteral("SET max_parallel_workers_per_gather = 0")};
     // A save is on the disk when it returns; the write-ahead log lets one
     // program read while another writes.
     QStringList statements{QStringLiteral("PRAGMA foreign_keys = ON"),
@@ -219,20 +221,22 @@ QString SqlDialect::LikeValue(const QString& text)
 
 QString SqlDialect::NarrowSearch(bool newest, const QString& where) const
 {
-    // "OFFSET 0" keeps the planner from walking the whole table newest
-    // first in search of a screen that the oldest files hold: the matches
-    // are fetched, then sorted.
-    const QString source
-        = newest ? QStringLiteral("(SELECT * FROM file_search ORDER BY changed_at DESC, "
-                                  "file_id DESC LIMIT %1) AS newest%2")
-                       .arg(kNewestWalked)
-                       .arg(where)
-                 : QStringLiteral("(SELECT * FROM file_search%1 OFFSET 0) AS found").arg(where);
-    // The change times are all of one form, which byte order sorts as the
-    // database's own collation does, without its cost on thousands of rows.
-    return QStringLiteral("SELECT file_id FROM %1 ORDER BY changed_at COLLATE \"C\" DESC, "
-                          "file_id DESC LIMIT ? OFFSET ?")
-        .arg(source);
+    // The newest files come in the order of the change index, which the
+    // screen keeps: the walk stops at the screen's last match.
+    if (newest)
+        return QStringLiteral("SELECT file_id FROM (SELECT * FROM file_search ORDER BY "
+                              "changed_at DESC, file_id DESC LIMIT %1) AS newest%2 ORDER BY "
+                              "changed_at DESC, file_id DESC LIMIT ? OFFSET ?")
+            .arg(kNewestWalked)
+            .arg(where);
+    // Every match, sorted by the change time's bytes (all of one form, so
+    // in the order of the database's own collation): an order no index
+    // holds, so that the planner fetches the matches and sorts them rather
+    // than walk the whole table newest first in search of a screen that the
+    // oldest files hold, and a sort without the collation's cost.
+    return QStringLiteral("SELECT file_id FROM file_search%1 ORDER BY changed_at COLLATE \"C\" "
+                          "DESC, file_id DESC LIMIT ? OFFSET ?")
+        .arg(where);
 }
 
 } // namespace Book
