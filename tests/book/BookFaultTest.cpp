@@ -283,18 +283,6 @@ TEST_F(BookFaultTest, TwoImportsAtOnceIntoOneBookKeepEveryRow)
     EXPECT_EQ(OpenForWriting(Location())->FileNumbers()->size(), 600);
 }
 
-// A connection of the tests' own to a book, outside Tarnwell.
-QSqlDatabase Connect(const Book::BookLocation& location, const QString& name)
-{
-    QSqlDatabase database = QSqlDatabase::addDatabase(
-        location.IsPostgreSql() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
-    database.setDatabaseName(location.IsPostgreSql() ? location.database : location.path);
-    database.setHostName(location.host);
-    database.setUserName(location.user);
-    EXPECT_TRUE(database.open()) << database.lastError().text().toStdString();
-    return database;
-}
-
 // Two desks importing into one empty PostgreSQL book at once: the first
 // makes the book while the other waits, and every row of both is kept.
 TEST(BookConcurrencyTest, TwoImportsAtOnceIntoOnePostgreSqlBookKeepEveryRow)

@@ -62,16 +62,22 @@ void SaveNew(Book::Book& book, const Book::FileDetails& details, const Priced& p
     ASSERT_EQ(saved.status, Book::SaveResult::Status::Saved) << saved.error.toStdString();
 }
 
+QSqlDatabase Connect(const Book::BookLocation& location, const QString& name)
+{
+    QSqlDatabase database = QSqlDatabase::addDatabase(
+        location.IsPostgreSql() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
+    database.setDatabaseName(location.IsPostgreSql() ? location.database : location.path);
+    database.setHostName(location.host);
+    database.setUserName(location.user);
+    EXPECT_TRUE(database.open()) << database.lastError().text().toStdString();
+    return database;
+}
+
 void Tamper(const Book::BookLocation& location, const QStringList& statements)
 {
     const QString name = QStringLiteral("tarnwell-test-tamper");
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(
-            location.IsPostgreSql() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
-        database.setDatabaseName(location.IsPostgreSql() ? location.database : location.path);
-        database.setHostName(location.host);
-        database.setUserName(location.user);
-        ASSERT_TRUE(database.open()) << database.lastError().text().toStdString();
+        QSqlDatabase database = Connect(location, name);
         for (const QString& statement : statements) {
             QSqlQuery query(database);
             EXPECT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();

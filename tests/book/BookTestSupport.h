@@ -28,6 +28,10 @@ std::unique_ptr<Book::Book> OpenForWriting(const Book::BookLocation& location);
 // Saves a file as new; fails the test when it is not saved.
 void SaveNew(Book::Book& book, const Book::FileDetails& details, const Priced& priced);
 
+// A connection of the tests' own to a book, outside Tarnwell, named `name`
+// (removed by the caller); fails the test when it does not open.
+QSqlDatabase Connect(const Book::BookLocation& location, const QString& name);
+
 // Runs statements on a book outside Tarnwell.
 void Tamper(const Book::BookLocation& location, const QStringList& statements);
 
